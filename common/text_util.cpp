@@ -1,0 +1,95 @@
+#include "common/text_util.h"
+
+#include <cstdio>
+#include <vector>
+
+int CompareNoCase(std::string_view a, std::string_view b)
+{
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char ca = FoldLower(static_cast<unsigned char>(a[i]));
+        const unsigned char cb = FoldLower(static_cast<unsigned char>(b[i]));
+        if (ca != cb) {
+            return ca < cb ? -1 : 1;
+        }
+    }
+    if (a.size() == b.size()) {
+        return 0;
+    }
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (FoldLower(static_cast<unsigned char>(a[i])) !=
+            FoldLower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::string ToLower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        c = static_cast<char>(FoldLower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+std::string ToUpper(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        c = static_cast<char>(FoldUpper(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+size_t NoCaseHash::operator()(std::string_view text) const
+{
+    // FNV-1a over the folded bytes.
+    size_t hash = 1469598103934665603ull;
+    for (char c : text) {
+        hash ^= FoldLower(static_cast<unsigned char>(c));
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+std::string StrFormatV(const char* format, va_list args)
+{
+    char small[256];
+    va_list copy;
+    va_copy(copy, args);
+    const int needed = std::vsnprintf(small, sizeof small, format, copy);
+    va_end(copy);
+    if (needed < 0) {
+        return {};
+    }
+    if (static_cast<size_t>(needed) < sizeof small) {
+        return std::string(small, static_cast<size_t>(needed));
+    }
+    std::vector<char> big(static_cast<size_t>(needed) + 1);
+    std::vsnprintf(big.data(), big.size(), format, args);
+    return std::string(big.data(), static_cast<size_t>(needed));
+}
+
+std::string StrFormat(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string out = StrFormatV(format, args);
+    va_end(args);
+    return out;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdarg>
+#include <string>
+#include <string_view>
+
+// Names in source files, symbol tables and path lists compare without regard
+// to letter case: both sides are folded to lower case, then compared as
+// unsigned bytes (so "_" sorts before any letter).
+
+inline unsigned char FoldLower(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+inline unsigned char FoldUpper(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - ('a' - 'A')) : c;
+}
+
+int CompareNoCase(std::string_view a, std::string_view b);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+std::string ToLower(std::string_view text);
+std::string ToUpper(std::string_view text);
+
+// Ordering for std::map and std::set keyed by names.
+struct NoCaseLess
+{
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return CompareNoCase(a, b) < 0; }
+};
+
+// Hash and equality for unordered containers keyed case-insensitively.
+struct NoCaseHash
+{
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const;
+};
+struct NoCaseEqual
+{
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+};
+
+// printf-style formatting into a std::string; the system's message and file
+// formats are given as printf formats.
+std::string StrFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string StrFormatV(const char* format, va_list args);

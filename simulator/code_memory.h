@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// One cell of the 64 KB code image.
+struct CodeType
+{
+    uint8_t value = 0;
+    int32_t line = -1;   // 0-based source line that produced the byte
+    int32_t module = -1; // index in the module list
+    uint32_t executions = 0;
+};
+
+inline constexpr const char* kCodeOverlapMessage = " Code overlap has occured.";
+
+// The one code image of the system: written by the assembler with the source
+// line of every byte, executed and counted by the simulator, sent by the
+// download. Parallel arrays keep the instruction fetch a plain byte load.
+class CCodeMemory
+{
+public:
+    static constexpr int32_t kSize = 0x10000;
+
+    enum class StoreResult {
+        kStored,
+        kOutOfRange, // nothing stored
+        kOverlap,    // stored; the first pass-2 overlap since ClearCode, to be reported
+    };
+
+    CCodeMemory();
+
+    void ClearCode();
+    StoreResult StoreCode(int32_t address, uint8_t value, int32_t line, int32_t module, int pass,
+                          bool recordLine);
+
+    uint8_t ReadCodeByte(uint32_t address) const { return values_[address & 0xFFFF]; }
+    // Raw access for the debug views, the download and the disassembler.
+    const uint8_t* Bytes() const { return values_.data(); }
+    void WriteCodeByte(uint32_t address, uint8_t value) { values_[address & 0xFFFF] = value; }
+
+    int32_t HighestAddress() const { return highest_; }
+
+    int32_t LineOfAddress(uint32_t address) const;
+    int32_t ModuleOfAddress(uint32_t address) const;
+    // The lowest address in 0..lastAddress whose byte came from module:line, or -1.
+    int32_t AddressOfLine(int32_t module, int32_t line, int32_t lastAddress) const;
+
+    void AddExecution(uint32_t address) { ++executions_[address & 0xFFFF]; }
+    uint32_t ExecutionCount(uint32_t address) const { return executions_[address & 0xFFFF]; }
+    void ResetExecutionCounts();
+
+    CodeType Cell(uint32_t address) const;
+
+private:
+    std::array<uint8_t, kSize> values_{};
+    std::array<int32_t, kSize> lines_{};
+    std::array<int32_t, kSize> modules_{};
+    std::array<uint32_t, kSize> executions_{};
+    int32_t highest_ = -1;
+    bool overlapReported_ = false;
+};

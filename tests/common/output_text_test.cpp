@@ -1,0 +1,20 @@
+#include <gtest/gtest.h>
+
+#include "common/output_text.h"
+
+TEST(OutputTextTest, TracksLongestLineAndFindsLinesIgnoringCase)
+{
+    COutputText out;
+    out.AddLine("Error: a.a51 (3):  Invalid base");
+    out.AddLine(std::string("short"));
+    EXPECT_EQ(out.GetLineCount(), 2u);
+    EXPECT_EQ(out.GetLongestLength(), 31u);
+    EXPECT_TRUE(out.ContainsNoCase("ERROR: A.A51 (3):  INVALID BASE"));
+    EXPECT_FALSE(out.ContainsNoCase("Error: a.a51 (4):  Invalid base"));
+    EXPECT_EQ(out.GetLine(5), "");
+
+    out.Clear();
+    EXPECT_EQ(out.GetLineCount(), 0u);
+    EXPECT_EQ(out.GetLongestLength(), 0u);
+    EXPECT_FALSE(out.ContainsNoCase("short"));
+}
