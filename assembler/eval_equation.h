@@ -1,15 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "assembler/asm_host.h"
 
-// Evaluates operand expressions with the assembler's own precedence rules.
+// Evaluates operand expressions with the assembler's own precedence rules:
+// a range is split at the rightmost occurrence of the loosest operator in the
+// list "+ - * / % ^ & | < > =", then not-equal and the byte/word selectors.
 class CEvalEquation
 {
 public:
-    explicit CEvalEquation(IEvalHost& host);
+    explicit CEvalEquation(IEvalHost& host) : host_(host) {}
 
     // The value of the operand starting at text (a leading "#" skipped; ends
     // at ",", CR, LF, ";" or the end). wide: a negative result folds by
@@ -20,6 +24,25 @@ public:
     int32_t DotOperator(int32_t byteAddress, int32_t bit);
 
     // State of the last top-level evaluation.
-    bool DotUsed() const;
-    int StepCount() const;
+    bool DotUsed() const { return dotUsed_; }
+    int StepCount() const { return steps_; }
+
+    // The operand text Evaluate would take from text: up to the first ",",
+    // CR, LF or ";" outside a character constant, at most 254 characters.
+    static std::string_view OperandExtent(std::string_view text);
+
+private:
+    void Prepare(std::string& text);
+    int32_t EvaluateRange(const std::string& text, size_t first, size_t last);
+    int32_t EvaluateTerm(const std::string& text, size_t first, size_t last);
+    int32_t EvaluateNumber(std::string_view term);
+    int32_t EvaluateName(std::string_view term);
+    int32_t ApplyBinary(char op, int32_t left, int32_t right) const;
+
+    IEvalHost& host_;
+    bool dotUsed_ = false;
+    int steps_ = 0;
+    std::string prepared_;
+    std::vector<std::string> groups_;
+    int depth_ = 0;
 };

@@ -1,0 +1,27 @@
+#include "assembler/asm_symbol_resolver.h"
+
+#include "assembler/sfr_names.h"
+
+int32_t CAsmSymbolResolver::EvaluateText(std::string_view text, bool wide)
+{
+    host_.messages.clear();
+    return eval_.Evaluate(text, wide);
+}
+
+std::optional<SymbolRecord> CAsmSymbolResolver::FindSymbol(std::string_view name) const
+{
+    if (const SymbolRecord* record = host_.FindSymbol(name)) {
+        return *record;
+    }
+    return std::nullopt;
+}
+
+int32_t CAsmSymbolResolver::FindBitName(std::string_view name) const
+{
+    return ::FindBitName(name);
+}
+
+int32_t CAsmSymbolResolver::FindSfrName(std::string_view name) const
+{
+    return ::FindSfrName(name);
+}
