@@ -1,0 +1,11 @@
+X EQU 5
+Y SET X*2
+	ORG 100H
+	DB 'abc',1,2
+	DW 1234H
+	IF X>2
+	NOP
+	ELSE
+	RET
+	ENDIF
+	END

@@ -1,0 +1,2 @@
+	MOV A,#HIGH(1234H)+LOW 5 AND (3 OR 4) MOD 2 <> 1
+	DB 20H.3,'A'^2

@@ -1,0 +1,3 @@
+	INCLUDE inc.a51
+$fuzz.a51
+	DB 1

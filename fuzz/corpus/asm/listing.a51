@@ -1,0 +1,6 @@
+	PAGE 20
+	%TITLE "t"
+	%TOPMAR 6
+	%BOTMAR 2
+	BREAK
+break: RET
