@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "assembler/sfr_names.h"
@@ -26,9 +27,19 @@ constexpr size_t kMaxOperand = 254;
 constexpr size_t kMaxName = 32;
 constexpr size_t kMaxNumberDigits = 20;
 
+constexpr std::array<bool, 256> MakeOperatorTable()
+{
+    std::array<bool, 256> table{};
+    for (char c : kOperators) {
+        table[static_cast<unsigned char>(c)] = true;
+    }
+    return table;
+}
+constexpr std::array<bool, 256> kIsOperator = MakeOperatorTable();
+
 bool IsOperator(char c)
 {
-    return std::memchr(kOperators, c, sizeof kOperators) != nullptr;
+    return kIsOperator[static_cast<unsigned char>(c)];
 }
 
 bool IsSelector(char c)
@@ -73,7 +84,7 @@ int32_t Wrap(int64_t value)
 
 struct OperatorWord
 {
-    const char* word;
+    std::string_view word;
     char code;
 };
 
@@ -163,12 +174,14 @@ void CEvalEquation::Prepare(std::string& text)
 
     // Operator words, each only up to its first occurrence that is not delimited.
     for (const OperatorWord& op : kOperatorWords) {
-        const size_t len = std::strlen(op.word);
+        const size_t len = op.word.size();
+        const unsigned char head = static_cast<unsigned char>(op.word[0]);
         size_t from = 0;
         while (from + len <= text.size()) {
             size_t at = std::string::npos;
             for (size_t i = from; i + len <= text.size(); ++i) {
-                if (EqualsNoCase(std::string_view(text).substr(i, len), op.word)) {
+                if (FoldUpper(static_cast<unsigned char>(text[i])) == head &&
+                    EqualsNoCase(std::string_view(text).substr(i, len), op.word)) {
                     at = i;
                     break;
                 }

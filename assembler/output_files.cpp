@@ -162,20 +162,26 @@ void CListingWriter::CountLine()
 
 std::string CListingWriter::SourceText(std::string_view source) const
 {
+    std::string text;
+    AppendSourceText(text, source);
+    return text;
+}
+
+void CListingWriter::AppendSourceText(std::string& line, std::string_view source) const
+{
     const size_t end = source.find_first_of("\r\n");
     if (end != std::string_view::npos) {
         source = source.substr(0, end);
     }
-    std::string text;
-    text.reserve(source.size());
+    const size_t start = line.size();
     for (char c : source) {
         if (c == '\t' && tabWidth > 0) {
-            text.append(static_cast<size_t>(tabWidth) - text.size() % tabWidth, ' ');
+            const size_t column = line.size() - start;
+            line.append(static_cast<size_t>(tabWidth) - column % tabWidth, ' ');
         } else {
-            text += c;
+            line += c;
         }
     }
-    return text;
 }
 
 void CListingWriter::PadToSourceColumn(std::string& line) const
@@ -185,16 +191,34 @@ void CListingWriter::PadToSourceColumn(std::string& line) const
     }
 }
 
+namespace {
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+void AppendHex(std::string& text, unsigned value, int digits)
+{
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
+        text += kHexDigits[(value >> shift) & 0xF];
+    }
+}
+
+} // namespace
+
 void CListingWriter::WriteLine(int lineNumber, int32_t address, const uint8_t* bytes,
                                size_t count, std::string_view source)
 {
-    std::string line = StrFormat("%5d %04X", lineNumber, static_cast<unsigned>(address) & 0xFFFF);
+    // The listing's hottest path: formatted by hand.
+    char number[16];
+    std::snprintf(number, sizeof number, "%5d ", lineNumber);
+    line_.assign(number);
+    AppendHex(line_, static_cast<unsigned>(address) & 0xFFFF, 4);
     for (size_t i = 0; i < count; ++i) {
-        line += StrFormat(" %02X", bytes[i]);
+        line_ += ' ';
+        AppendHex(line_, bytes[i], 2);
     }
-    PadToSourceColumn(line);
-    line += SourceText(source);
-    WriteRaw(line);
+    PadToSourceColumn(line_);
+    AppendSourceText(line_, source);
+    WriteRaw(line_);
 }
 
 void CListingWriter::WriteNumberedSource(int lineNumber, std::string_view source)

@@ -106,10 +106,12 @@ private:
     // The source up to its line end, tabs expanded to the tab stops as the
     // editor shows them.
     std::string SourceText(std::string_view source) const;
+    void AppendSourceText(std::string& line, std::string_view source) const;
 
     COutFile file_;
     std::string mainPath_;
     std::function<std::tm()> clock_;
+    std::string line_; // reused to keep the listing free of allocations
     int page_ = 1;
     int lineOnPage_ = 1;
 };

@@ -1,5 +1,7 @@
 #include "common/ext_file.h"
 
+#include <algorithm>
+
 CExtFile::CExtFile() : buffer_(kBufferSize) {}
 
 CExtFile::~CExtFile()
@@ -76,6 +78,21 @@ bool CExtFile::ReadLine(std::string& line, size_t limit, bool keepCr)
 
     bool readAny = false;
     while (true) {
+        // Copy the run of ordinary characters at once.
+        if (bufferPos_ < bufferLen_ && line.size() < limit) {
+            const char* begin = buffer_.data() + bufferPos_;
+            size_t n = std::min(bufferLen_ - bufferPos_, limit - line.size());
+            size_t run = 0;
+            while (run < n && begin[run] != '\r' && begin[run] != '\n') {
+                ++run;
+            }
+            if (run > 0) {
+                line.append(begin, run);
+                bufferPos_ += run;
+                readAny = true;
+                continue;
+            }
+        }
         if (line.size() >= limit) {
             // A line of exactly limit characters keeps its own line break.
             const int next = PeekChar();
