@@ -6,16 +6,42 @@ namespace {
 
 constexpr size_t kMaxField = 78;
 
+// 'x' is one character constant, even when x is a comma or a semicolon: the
+// evaluator reads it that way, so the operand boundaries must agree.
+bool IsCharConstant(std::string_view text, size_t i)
+{
+    return text[i] == '\'' && i + 2 < text.size() && text[i + 2] == '\'';
+}
+
+// The first position at or after from that holds one of stops, outside
+// character constants; text.size() when there is none.
+size_t FindOutsideConstants(std::string_view text, size_t from, bool (*stops)(char))
+{
+    size_t i = from;
+    while (i < text.size()) {
+        if (IsCharConstant(text, i)) {
+            i += 3;
+            continue;
+        }
+        if (stops(text[i])) {
+            return i;
+        }
+        ++i;
+    }
+    return text.size();
+}
+
+bool IsComma(char c)
+{
+    return c == ',';
+}
+
 } // namespace
 
 COperandScanner::COperandScanner(std::string_view text) : m_text(text)
 {
     // Everything behind the statement end is a comment or the line end.
-    size_t end = 0;
-    while (end < m_text.size() && !IsStatementEnd(m_text[end])) {
-        ++end;
-    }
-    m_text = m_text.substr(0, end);
+    m_text = m_text.substr(0, FindOutsideConstants(m_text, 0, &IsStatementEnd));
 }
 
 void COperandScanner::SkipSeparators()
@@ -75,15 +101,14 @@ std::string_view COperandScanner::ReadWord()
 
 std::string_view COperandScanner::Field() const
 {
-    const size_t comma = m_text.find(',', m_pos);
-    const size_t end = comma == std::string_view::npos ? m_text.size() : comma;
+    const size_t end = FindOutsideConstants(m_text, m_pos, &IsComma);
     return m_text.substr(m_pos, end - m_pos);
 }
 
 bool COperandScanner::SkipField()
 {
-    const size_t comma = m_text.find(',', m_pos);
-    if (comma == std::string_view::npos) {
+    const size_t comma = FindOutsideConstants(m_text, m_pos, &IsComma);
+    if (comma >= m_text.size()) {
         m_pos = m_text.size();
         return false;
     }
@@ -93,7 +118,7 @@ bool COperandScanner::SkipField()
 
 bool COperandScanner::CommaAhead() const
 {
-    return m_text.find(',', m_pos) != std::string_view::npos;
+    return FindOutsideConstants(m_text, m_pos, &IsComma) < m_text.size();
 }
 
 bool FieldMatchesIgnoringBlanks(std::string_view field, std::string_view keyword)
