@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -426,8 +427,20 @@ TEST(Asm8051Test, HostileOperandsNeverOverrunOrDesynchronise)
         "R0,#1,",
         "$$$$",
     };
+    // Plus random text over the characters the scanner gives a meaning to.
+    std::vector<std::string> all = operands;
+    static const char kChars[] = "  \t,,:;@#/'AaBCDPTRr0179+-.$()\r\n\0\xff";
+    const std::string alphabet(kChars, sizeof kChars - 1);
+    std::mt19937 random(51);
+    for (int i = 0; i < 300; ++i) {
+        std::string text(random() % 24, ' ');
+        for (char& c : text) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        all.push_back(text);
+    }
     for (int m = 0; m < CAsm8051::kMnemonicCount; ++m) {
-        for (const std::string& operand : operands) {
+        for (const std::string& operand : all) {
             const std::string line = std::string(CAsm8051::MnemonicName(m)) + " " + operand;
             SCOPED_TRACE(line);
             CFakeEncoderHost host;
