@@ -371,6 +371,8 @@ void CAssembler::DoHexFile(std::string_view, std::string_view rest)
 {
     std::string name(FileNameOperand(rest));
     std::replace(name.begin(), name.end(), '\\', '/');
-    hexPath_ = (std::filesystem::path(hexPath_).parent_path() / name).string();
+    // Relative to the source's directory, so a name with a folder in it does
+    // not compound when the directive is met again in pass 2.
+    hexPath_ = (sourceDirectory_ / name).string();
     ListSourceOnly();
 }

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "simulator/code_memory.h"
+#include "simulator/module_list.h"
+
+namespace {
+
+using Result = CCodeMemory::StoreResult;
+
+TEST(CodeMemoryTest, StoringRecordsLinesInPass2AndReportsTheFirstOverlap)
+{
+    CCodeMemory code;
+    EXPECT_EQ(code.HighestAddress(), -1);
+    EXPECT_EQ(code.StoreCode(0x10, 0xAA, 3, 0, 1, true), Result::kStored);
+    EXPECT_EQ(code.LineOfAddress(0x10), -1); // pass 1 keeps no lines
+    EXPECT_EQ(code.StoreCode(0x10, 0xBB, 3, 0, 2, true), Result::kStored);
+    EXPECT_EQ(code.StoreCode(0x10, 0xCC, 9, 1, 2, true), Result::kOverlap);
+    EXPECT_EQ(code.StoreCode(0x10, 0xDD, 11, 1, 2, true), Result::kStored); // once only
+    EXPECT_EQ(code.ReadCodeByte(0x10), 0xDD);
+    EXPECT_EQ(code.LineOfAddress(0x10), 11);
+    EXPECT_EQ(code.ModuleOfAddress(0x10), 1);
+    EXPECT_EQ(code.HighestAddress(), 0x10);
+
+    EXPECT_EQ(code.StoreCode(-1, 1, 0, 0, 2, true), Result::kOutOfRange);
+    EXPECT_EQ(code.StoreCode(0x10000, 1, 0, 0, 2, true), Result::kOutOfRange);
+    EXPECT_EQ(code.HighestAddress(), 0x10);
+    EXPECT_EQ(code.ReadCodeByte(0x10010), 0xDD); // reads wrap at 64 KB
+    EXPECT_EQ(code.LineOfAddress(0x10010), 0);   // lines do not
+
+    code.ClearCode();
+    EXPECT_EQ(code.HighestAddress(), -1);
+    EXPECT_EQ(code.Cell(0x10).line, -1);
+    EXPECT_EQ(code.StoreCode(0x10, 1, 1, 0, 2, true), Result::kStored);
+    EXPECT_EQ(code.StoreCode(0x10, 1, 1, 0, 2, true), Result::kOverlap); // flag cleared
+}
+
+TEST(CodeMemoryTest, AddressOfLineSearchesUpToTheLastAddress)
+{
+    CCodeMemory code;
+    code.StoreCode(0x20, 1, 5, 0, 2, true);
+    code.StoreCode(0x21, 1, 5, 0, 2, true);
+    code.StoreCode(0x08, 1, 5, 1, 2, true);
+    EXPECT_EQ(code.AddressOfLine(0, 5, 0xFFFF), 0x20);
+    EXPECT_EQ(code.AddressOfLine(1, 5, 0xFFFF), 0x08);
+    EXPECT_EQ(code.AddressOfLine(0, 5, 0x1F), -1);
+    EXPECT_EQ(code.AddressOfLine(0, 6, 0xFFFF), -1);
+    EXPECT_EQ(code.AddressOfLine(0, 5, 0x7FFFFFFF), 0x20);
+}
+
+TEST(CodeMemoryTest, ExecutionCountsSurviveUntilReset)
+{
+    CCodeMemory code;
+    code.AddExecution(0x100);
+    code.AddExecution(0x100);
+    code.AddExecution(0x10100); // wraps
+    EXPECT_EQ(code.ExecutionCount(0x100), 3u);
+    code.ResetExecutionCounts();
+    EXPECT_EQ(code.ExecutionCount(0x100), 0u);
+}
+
+TEST(ModuleListTest, PathsAreNumberedOnceIgnoringCase)
+{
+    CModuleList modules;
+    EXPECT_EQ(modules.AddModule("/src/Main.a51"), 0);
+    EXPECT_EQ(modules.AddModule("/src/defs.inc"), 1);
+    EXPECT_EQ(modules.AddModule("/SRC/DEFS.INC"), 1);
+    EXPECT_EQ(modules.FindModule("/src/main.A51"), 0);
+    EXPECT_EQ(modules.FindModule("/src/other.a51"), -1);
+    EXPECT_EQ(modules.ModulePath(1), "/src/defs.inc");
+    EXPECT_EQ(modules.ModulePath(2), "");
+    modules.ClearModules();
+    EXPECT_EQ(modules.Count(), 0);
+}
+
+} // namespace
