@@ -25,21 +25,21 @@ public:
         bool operator==(const Message&) const = default;
     };
 
-    CFakeEncoderHost() : m_eval(*this), m_asm(*this) {}
+    CFakeEncoderHost() : eval_(*this), asm_(*this) {}
 
     void DefineSymbol(const std::string& name, int32_t value)
     {
         SymbolRecord record;
         record.name = name;
         record.value = value;
-        m_symbols[name] = record;
+        symbols_[name] = record;
     }
     void DefineLabel(const std::string& name, int32_t value)
     {
         SymbolRecord record;
         record.name = name;
         record.value = value;
-        m_labels[name] = record;
+        labels_[name] = record;
     }
 
     // Assembles one "MNEMONIC operands" line at the given address in the
@@ -47,10 +47,10 @@ public:
     // messages until ClearMessages.
     std::vector<uint8_t> Assemble(std::string_view line, int pass = 2, int32_t address = 0)
     {
-        m_pass = pass;
-        m_pc = address;
-        m_statementAddress = address;
-        m_bytes.clear();
+        pass_ = pass;
+        pc_ = address;
+        statementAddress_ = address;
+        bytes_.clear();
         size_t start = line.find_first_not_of(" \t");
         if (start == std::string_view::npos) {
             return {};
@@ -61,71 +61,71 @@ public:
         }
         const int mnemonic = CAsm8051::FindMnemonic(line.substr(start, end - start));
         if (mnemonic < 0) {
-            m_messages.push_back({"not a mnemonic", -1});
+            messages_.push_back({"not a mnemonic", -1});
             return {};
         }
-        m_asm.Encode(mnemonic, line.substr(end));
-        return m_bytes;
+        asm_.Encode(mnemonic, line.substr(end));
+        return bytes_;
     }
 
     // Both passes, as the driver runs them; the bytes of pass 2.
     std::vector<uint8_t> AssembleBothPasses(std::string_view line, int32_t address = 0)
     {
         const std::vector<uint8_t> pass1 = Assemble(line, 1, address);
-        m_pass1Bytes = pass1;
+        pass1Bytes_ = pass1;
         return Assemble(line, 2, address);
     }
 
-    const std::vector<Message>& Messages() const { return m_messages; }
-    void ClearMessages() { m_messages.clear(); }
-    const std::vector<std::string>& LinkWords() const { return m_linkWords; }
-    const std::vector<uint8_t>& Pass1Bytes() const { return m_pass1Bytes; }
-    CAsm8051& Encoder() { return m_asm; }
-    void SetPass(int pass) { m_pass = pass; }
+    const std::vector<Message>& Messages() const { return messages_; }
+    void ClearMessages() { messages_.clear(); }
+    const std::vector<std::string>& LinkWords() const { return linkWords_; }
+    const std::vector<uint8_t>& Pass1Bytes() const { return pass1Bytes_; }
+    CAsm8051& Encoder() { return asm_; }
+    void SetPass(int pass) { pass_ = pass; }
 
     // IEvalHost
-    int Pass() const override { return m_pass; }
+    int Pass() const override { return pass_; }
     int Radix() const override { return 10; }
-    int32_t StatementAddress() const override { return m_statementAddress; }
+    int32_t StatementAddress() const override { return statementAddress_; }
     bool DefiningSymbol() const override { return false; }
     const SymbolRecord* FindSymbol(std::string_view name) const override
     {
-        auto it = m_symbols.find(name);
-        return it == m_symbols.end() ? nullptr : &it->second;
+        auto it = symbols_.find(name);
+        return it == symbols_.end() ? nullptr : &it->second;
     }
     const SymbolRecord* FindLabel(std::string_view name) const override
     {
-        auto it = m_labels.find(name);
-        return it == m_labels.end() ? nullptr : &it->second;
+        auto it = labels_.find(name);
+        return it == labels_.end() ? nullptr : &it->second;
     }
     void ReportMessage(const std::string& text, int kind) override
     {
-        m_messages.push_back({text, kind});
+        messages_.push_back({text, kind});
     }
 
     // IEncoderHost
-    int32_t Pc() const override { return m_pc; }
+    int32_t Pc() const override { return pc_; }
     void EmitByte(uint8_t value) override
     {
-        m_bytes.push_back(value);
-        ++m_pc;
+        bytes_.push_back(value);
+        ++pc_;
     }
-    CEvalEquation& Evaluator() override { return m_eval; }
+    CEvalEquation& Evaluator() override { return eval_; }
     void LinkReference(std::string_view operandWord) override
     {
-        m_linkWords.emplace_back(operandWord);
+        linkWords_.emplace_back(operandWord);
     }
 
 private:
-    std::map<std::string, SymbolRecord, NoCaseLess> m_symbols;
-    std::map<std::string, SymbolRecord, NoCaseLess> m_labels;
-    std::vector<Message> m_messages;
-    std::vector<std::string> m_linkWords;
-    std::vector<uint8_t> m_bytes;
-    std::vector<uint8_t> m_pass1Bytes;
-    int m_pass = 2;
-    int32_t m_pc = 0;
-    int32_t m_statementAddress = 0;
-    CEvalEquation m_eval;
-    CAsm8051 m_asm;
+    std::map<std::string, SymbolRecord, NoCaseLess> symbols_;
+    std::map<std::string, SymbolRecord, NoCaseLess> labels_;
+    std::vector<Message> messages_;
+    std::vector<std::string> linkWords_;
+    std::vector<uint8_t> bytes_;
+    std::vector<uint8_t> pass1Bytes_;
+    int pass_ = 2;
+    int32_t pc_ = 0;
+    int32_t statementAddress_ = 0;
+    CEvalEquation eval_;
+    CAsm8051 asm_;
 };
