@@ -1,5 +1,6 @@
 #include "assembler/asm8051.h"
 
+#include <array>
 #include <string>
 #include <unordered_map>
 
@@ -36,7 +37,7 @@ const CAsm8051::MnemonicInfo& CAsm8051::Info(int index)
     static constexpr const char* kRotate = " Only the A may be rotated";
     static constexpr const char* kUnknownDest = " Unknown destination operand.";
     // Searched from the top; the order is part of the assembler's behaviour.
-    static const std::array<MnemonicInfo, kMnemonicCount> kTable = {{
+    static constexpr auto kTable = std::to_array<MnemonicInfo>({
         {"ACALL",
          &CAsm8051::EncodeAbsolute,
          {0x11, kNone, kNone},
@@ -91,11 +92,12 @@ const CAsm8051::MnemonicInfo& CAsm8051::Info(int index)
         {"XCH", &CAsm8051::EncodeXch, {0xC0, kNone, kNone}, kAccFirst},
         {"XCHD", &CAsm8051::EncodeXchd, {0xD6, kNone, kNone}, nullptr},
         {"XRL", &CAsm8051::EncodeLogic, {0x60, kNone, kNone}, nullptr},
-    }};
+    });
+    static_assert(kTable.size() == kMnemonicCount);
     return kTable[static_cast<size_t>(index)];
 }
 
-CAsm8051::CAsm8051(IEncoderHost& host) : m_host(host) {}
+CAsm8051::CAsm8051(IEncoderHost& host) : host_(host) {}
 
 int CAsm8051::FindMnemonic(std::string_view word)
 {
@@ -124,8 +126,8 @@ void CAsm8051::Encode(int mnemonic, std::string_view operands)
     if (mnemonic < 0 || mnemonic >= kMnemonicCount) {
         return;
     }
-    m_scan = COperandScanner(operands);
-    m_address = m_host.Pc();
+    scan_ = COperandScanner(operands);
+    address_ = host_.Pc();
     const MnemonicInfo& info = Info(mnemonic);
     (this->*info.handler)(info);
 }
@@ -133,26 +135,26 @@ void CAsm8051::Encode(int mnemonic, std::string_view operands)
 CAsm8051::Operand CAsm8051::NextOperand()
 {
     Operand operand;
-    m_scan.SkipSeparators();
-    if (m_scan.AtEnd()) {
+    scan_.SkipSeparators();
+    if (scan_.AtEnd()) {
         return operand;
     }
-    operand.field = m_scan.Field();
-    operand.commaAfter = m_scan.CommaAhead();
-    const size_t start = m_scan.Position();
-    const char first = m_scan.Peek();
+    operand.field = scan_.Field();
+    operand.commaAfter = scan_.CommaAhead();
+    const size_t start = scan_.Position();
+    const char first = scan_.Peek();
     if (first == '#' || first == '@') {
-        m_scan.Advance();
-        m_scan.SkipBlanks();
+        scan_.Advance();
+        scan_.SkipBlanks();
     }
     if (first == '#') {
         // An expression: it runs to the comma, blanks and all.
         operand.kind = OperandKind::Immediate;
-        operand.word = m_scan.PeekWord();
-        m_scan.SkipField();
+        operand.word = scan_.PeekWord();
+        scan_.SkipField();
         return operand;
     }
-    operand.word = m_scan.ReadWord();
+    operand.word = scan_.ReadWord();
     const int reg = RegisterNumber(operand.word);
     if (first == '@') {
         if (reg == 0 || reg == 1) {
@@ -177,15 +179,15 @@ CAsm8051::Operand CAsm8051::NextOperand()
         operand.kind = OperandKind::Dptr;
     } else {
         operand.kind = OperandKind::Other;
-        m_scan.SetPosition(start);
-        m_scan.SkipField();
+        scan_.SetPosition(start);
+        scan_.SkipField();
     }
     return operand;
 }
 
 void CAsm8051::Error(const char* text)
 {
-    m_host.ReportMessage(text, kMessageError);
+    host_.ReportMessage(text, kMessageError);
 }
 
 void CAsm8051::Pass2Error(const char* text)
@@ -197,12 +199,12 @@ void CAsm8051::Pass2Error(const char* text)
 
 int32_t CAsm8051::EvalNarrow(std::string_view field)
 {
-    return m_host.Evaluator().Evaluate(field, false);
+    return host_.Evaluator().Evaluate(field, false);
 }
 
 int32_t CAsm8051::EvalWide(std::string_view field)
 {
-    return m_host.Evaluator().Evaluate(field, true);
+    return host_.Evaluator().Evaluate(field, true);
 }
 
 void CAsm8051::CheckByte(int32_t value, Check check)
@@ -221,8 +223,8 @@ void CAsm8051::CheckByte(int32_t value, Check check)
         break;
     case Check::DataWarning:
         if (IsPass2()) {
-            m_host.ReportMessage(" Immediate data to large to fit in a single byte",
-                                 kMessageWarning);
+            host_.ReportMessage(" Immediate data to large to fit in a single byte",
+                                kMessageWarning);
         }
         break;
     case Check::CjneData:
@@ -250,7 +252,7 @@ int CAsm8051::IndirectRegister(const Operand& operand)
 void CAsm8051::EmitRelative(const Operand& operand, int length)
 {
     const int32_t target = EvalWide(operand.field);
-    const int32_t offset = target - (m_address + length);
+    const int32_t offset = target - (address_ + length);
     if (offset < -128 || offset > 127) {
         Pass2Error(" Branch is outside relative address range of current PC.");
     }
@@ -284,7 +286,7 @@ int32_t CAsm8051::LookupBitTracked(std::string_view word, bool& fromExpression)
     if (named >= 0) {
         return named;
     }
-    if (const SymbolRecord* symbol = m_host.FindSymbol(word)) {
+    if (const SymbolRecord* symbol = host_.FindSymbol(word)) {
         if (symbol->value >= 256) {
             Error("Bit label is outside (0 - 255) range.");
         }
@@ -295,7 +297,7 @@ int32_t CAsm8051::LookupBitTracked(std::string_view word, bool& fromExpression)
     if (dot == std::string_view::npos) {
         return -1;
     }
-    const SymbolRecord* symbol = m_host.FindSymbol(word.substr(0, dot));
+    const SymbolRecord* symbol = host_.FindSymbol(word.substr(0, dot));
     const std::string_view digits = word.substr(dot + 1);
     if (symbol == nullptr || digits.empty()) {
         return -1;
@@ -307,7 +309,7 @@ int32_t CAsm8051::LookupBitTracked(std::string_view word, bool& fromExpression)
         }
         bit = bit < 1000 ? bit * 10 + (c - '0') : bit; // large enough to be refused
     }
-    return m_host.Evaluator().DotOperator(symbol->value, bit);
+    return host_.Evaluator().DotOperator(symbol->value, bit);
 }
 
 int32_t CAsm8051::ResolveBit(const Operand& operand, bool fallback)

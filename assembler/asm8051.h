@@ -66,8 +66,8 @@ private:
     };
 
     Operand NextOperand();
-    bool IsPass2() const { return m_host.Pass() == 2; }
-    void Emit(int32_t value) { m_host.EmitByte(static_cast<uint8_t>(value & 0xFF)); }
+    bool IsPass2() const { return host_.Pass() == 2; }
+    void Emit(int32_t value) { host_.EmitByte(static_cast<uint8_t>(value & 0xFF)); }
     void Error(const char* text);
     void Pass2Error(const char* text);
     int32_t EvalNarrow(std::string_view field);
@@ -111,7 +111,7 @@ private:
     void EncodeMovc(const MnemonicInfo& info);
     void EncodeMovx(const MnemonicInfo& info);
 
-    IEncoderHost& m_host;
-    COperandScanner m_scan;
-    int32_t m_address = 0; // address of the instruction's first byte
+    IEncoderHost& host_;
+    COperandScanner scan_;
+    int32_t address_ = 0; // address of the instruction's first byte
 };

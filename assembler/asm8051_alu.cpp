@@ -55,10 +55,10 @@ void CAsm8051::EncodeLogic(const MnemonicInfo& info)
 
 void CAsm8051::EncodeLogicBit(const MnemonicInfo& info)
 {
-    m_scan.SkipSeparators();
-    const bool complement = m_scan.Peek() == '/';
+    scan_.SkipSeparators();
+    const bool complement = scan_.Peek() == '/';
     if (complement) {
-        m_scan.Advance();
+        scan_.Advance();
     }
     const Operand bit = NextOperand();
     const int32_t address = ResolveBit(bit, true);

@@ -7,7 +7,7 @@ void CAsm8051::EncodeAbsolute(const MnemonicInfo& info)
 {
     const Operand target = NextOperand();
     const int32_t address = EvalWide(target.field);
-    if (((address >> 11) & 0x1F) != (((m_address + 2) >> 11) & 0x1F)) {
+    if (((address >> 11) & 0x1F) != (((address_ + 2) >> 11) & 0x1F)) {
         Pass2Error(info.message);
     }
     Emit(info.op[0] + 0x20 * ((address >> 8) & 7));
@@ -19,15 +19,15 @@ void CAsm8051::EncodeLong(const MnemonicInfo& info)
 {
     const Operand target = NextOperand();
     Emit(info.op[0]);
-    m_host.LinkReference(target.word);
+    host_.LinkReference(target.word);
     EmitLong(target);
 }
 
 // JMP @A+DPTR 73; any other JMP is LJMP.
 void CAsm8051::EncodeJmp(const MnemonicInfo& info)
 {
-    m_scan.SkipSeparators();
-    if (FieldMatchesIgnoringBlanks(m_scan.Field(), "@A+DPTR")) {
+    scan_.SkipSeparators();
+    if (FieldMatchesIgnoringBlanks(scan_.Field(), "@A+DPTR")) {
         Emit(info.op[1]);
         return;
     }

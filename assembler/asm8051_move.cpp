@@ -101,13 +101,13 @@ void CAsm8051::EncodeMovToRegister(const Operand& dest)
 void CAsm8051::EncodeMovToDptr()
 {
     Emit(0x90);
-    m_scan.SkipSeparators();
-    if (m_scan.Peek() != '#') {
+    scan_.SkipSeparators();
+    if (scan_.Peek() != '#') {
         Error("Source operand must be immediate data (#data16)");
         return;
     }
     const Operand source = NextOperand();
-    m_host.LinkReference(source.word);
+    host_.LinkReference(source.word);
     EmitLong(source);
 }
 
@@ -179,8 +179,8 @@ void CAsm8051::EncodeMovc(const MnemonicInfo& info)
         Error("Invalid destination, valid destination: A");
         return;
     }
-    m_scan.SkipSeparators();
-    const std::string_view source = m_scan.Field();
+    scan_.SkipSeparators();
+    const std::string_view source = scan_.Field();
     if (FieldMatchesIgnoringBlanks(source, "@A+DPTR")) {
         Emit(info.op[0]);
     } else if (FieldMatchesIgnoringBlanks(source, "@A+PC")) {

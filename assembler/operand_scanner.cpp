@@ -6,53 +6,79 @@ namespace {
 
 constexpr size_t kMaxField = 78;
 
+// 'x' is one character constant, even when x is a comma or a semicolon: the
+// evaluator reads it that way, so the operand boundaries must agree.
+bool IsCharConstant(std::string_view text, size_t i)
+{
+    return text[i] == '\'' && i + 2 < text.size() && text[i + 2] == '\'';
+}
+
+// The first position at or after from that holds one of stops, outside
+// character constants; text.size() when there is none.
+size_t FindOutsideConstants(std::string_view text, size_t from, bool (*stops)(char))
+{
+    size_t i = from;
+    while (i < text.size()) {
+        if (IsCharConstant(text, i)) {
+            i += 3;
+            continue;
+        }
+        if (stops(text[i])) {
+            return i;
+        }
+        ++i;
+    }
+    return text.size();
+}
+
+bool IsComma(char c)
+{
+    return c == ',';
+}
+
 } // namespace
 
-COperandScanner::COperandScanner(std::string_view text) : m_text(text)
+COperandScanner::COperandScanner(std::string_view text) : text_(text)
 {
     // Everything behind the statement end is a comment or the line end.
-    size_t end = 0;
-    while (end < m_text.size() && !IsStatementEnd(m_text[end])) {
-        ++end;
-    }
-    m_text = m_text.substr(0, end);
+    text_ = text_.substr(0, FindOutsideConstants(text_, 0, &IsStatementEnd));
 }
 
 void COperandScanner::SkipSeparators()
 {
-    while (m_pos < m_text.size() && IsSeparator(m_text[m_pos])) {
-        ++m_pos;
+    while (pos_ < text_.size() && IsSeparator(text_[pos_])) {
+        ++pos_;
     }
 }
 
 void COperandScanner::SkipBlanks()
 {
-    while (m_pos < m_text.size() && IsBlank(m_text[m_pos])) {
-        ++m_pos;
+    while (pos_ < text_.size() && IsBlank(text_[pos_])) {
+        ++pos_;
     }
 }
 
 bool COperandScanner::AtEnd() const
 {
-    return m_pos >= m_text.size();
+    return pos_ >= text_.size();
 }
 
 char COperandScanner::Peek() const
 {
-    return AtEnd() ? '\0' : m_text[m_pos];
+    return AtEnd() ? '\0' : text_[pos_];
 }
 
 void COperandScanner::Advance()
 {
-    if (m_pos < m_text.size()) {
-        ++m_pos;
+    if (pos_ < text_.size()) {
+        ++pos_;
     }
 }
 
 size_t COperandScanner::WordEnd() const
 {
-    size_t end = m_pos;
-    while (end < m_text.size() && !IsSeparator(m_text[end])) {
+    size_t end = pos_;
+    while (end < text_.size() && !IsSeparator(text_[end])) {
         ++end;
     }
     return end;
@@ -60,14 +86,14 @@ size_t COperandScanner::WordEnd() const
 
 std::string_view COperandScanner::PeekWord() const
 {
-    const size_t length = WordEnd() - m_pos;
-    return m_text.substr(m_pos, length < kMaxWord ? length : kMaxWord);
+    const size_t length = WordEnd() - pos_;
+    return text_.substr(pos_, length < kMaxWord ? length : kMaxWord);
 }
 
 std::string_view COperandScanner::ReadWord()
 {
     const std::string_view word = PeekWord();
-    m_pos = WordEnd();
+    pos_ = WordEnd();
     Advance(); // the separator that ended the word
     SkipBlanks();
     return word;
@@ -75,25 +101,24 @@ std::string_view COperandScanner::ReadWord()
 
 std::string_view COperandScanner::Field() const
 {
-    const size_t comma = m_text.find(',', m_pos);
-    const size_t end = comma == std::string_view::npos ? m_text.size() : comma;
-    return m_text.substr(m_pos, end - m_pos);
+    const size_t end = FindOutsideConstants(text_, pos_, &IsComma);
+    return text_.substr(pos_, end - pos_);
 }
 
 bool COperandScanner::SkipField()
 {
-    const size_t comma = m_text.find(',', m_pos);
-    if (comma == std::string_view::npos) {
-        m_pos = m_text.size();
+    const size_t comma = FindOutsideConstants(text_, pos_, &IsComma);
+    if (comma >= text_.size()) {
+        pos_ = text_.size();
         return false;
     }
-    m_pos = comma + 1;
+    pos_ = comma + 1;
     return true;
 }
 
 bool COperandScanner::CommaAhead() const
 {
-    return m_text.find(',', m_pos) != std::string_view::npos;
+    return FindOutsideConstants(text_, pos_, &IsComma) < text_.size();
 }
 
 bool FieldMatchesIgnoringBlanks(std::string_view field, std::string_view keyword)

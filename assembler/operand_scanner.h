@@ -43,14 +43,14 @@ public:
     // A comma follows somewhere before the statement end.
     bool CommaAhead() const;
 
-    size_t Position() const { return m_pos; }
-    void SetPosition(size_t pos) { m_pos = pos < m_text.size() ? pos : m_text.size(); }
+    size_t Position() const { return pos_; }
+    void SetPosition(size_t pos) { pos_ = pos < text_.size() ? pos : text_.size(); }
 
 private:
     size_t WordEnd() const;
 
-    std::string_view m_text;
-    size_t m_pos = 0;
+    std::string_view text_;
+    size_t pos_ = 0;
 };
 
 // True when the field (up to a comma or the statement end, at most 78
