@@ -34,8 +34,10 @@ size_t SkipBlanks(std::string_view text, size_t pos)
 
 size_t StatementEnd(std::string_view text, size_t pos)
 {
-    const size_t end = text.find_first_of("\r\n;", pos);
-    return end == std::string_view::npos ? text.size() : end;
+    while (pos < text.size() && text[pos] != '\r' && text[pos] != '\n' && text[pos] != ';') {
+        ++pos;
+    }
+    return pos;
 }
 
 // The word at pos up to a separator; pos moves behind it.

@@ -94,6 +94,25 @@ constexpr OperatorWord kOperatorWords[] = {
     {"!=", kNotEqual},
 };
 
+// Most operands are one number or name: nothing for the preparation to do.
+bool IsPlainTerm(std::string_view text)
+{
+    if (text.empty()) {
+        return false;
+    }
+    for (char c : text) {
+        if (!IsAlpha(c) && !IsDigit(c) && c != '_' && c != '.' && c != '$') {
+            return false;
+        }
+    }
+    for (const OperatorWord& op : kOperatorWords) {
+        if (EqualsNoCase(text, op.word)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::string_view CEvalEquation::OperandExtent(std::string_view text)
@@ -124,12 +143,17 @@ int32_t CEvalEquation::Evaluate(std::string_view text, bool wide)
     if (start < text.size() && text[start] == '#') {
         ++start;
     }
-    prepared_.assign(OperandExtent(text.substr(start)));
-    Prepare(prepared_);
+    const std::string_view operand = OperandExtent(text.substr(start));
+    prepared_.assign(operand);
+    if (!IsPlainTerm(operand)) {
+        Prepare(prepared_);
+    }
 
     int32_t value = 0;
     if (!prepared_.empty()) {
         value = EvaluateRange(prepared_, 0, prepared_.size() - 1);
+    } else {
+        value = EvaluateName(prepared_); // a missing operand: an empty, undefined name
     }
     if (value < 0) {
         value += wide ? 0x10000 : 0x100;

@@ -169,10 +169,11 @@ std::string CListingWriter::SourceText(std::string_view source) const
 
 void CListingWriter::AppendSourceText(std::string& line, std::string_view source) const
 {
-    const size_t end = source.find_first_of("\r\n");
-    if (end != std::string_view::npos) {
-        source = source.substr(0, end);
+    size_t end = 0;
+    while (end < source.size() && source[end] != '\r' && source[end] != '\n') {
+        ++end;
     }
+    source = source.substr(0, end);
     const size_t start = line.size();
     for (char c : source) {
         if (c == '\t' && tabWidth > 0) {

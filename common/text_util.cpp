@@ -7,6 +7,9 @@ int CompareNoCase(std::string_view a, std::string_view b)
 {
     const size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i]) {
+            continue;
+        }
         const unsigned char ca = FoldLower(static_cast<unsigned char>(a[i]));
         const unsigned char cb = FoldLower(static_cast<unsigned char>(b[i]));
         if (ca != cb) {

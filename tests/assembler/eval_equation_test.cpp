@@ -212,6 +212,10 @@ TEST_F(EvalTest, NamesLookupOrderAndUndefinedReports)
     EXPECT_EQ(Eval("FFH"), 0); // a name, not a number
     EXPECT_EQ(host.messages, std::vector<std::string>{" Undefined symbol/label: FFH"});
 
+    // A missing operand is an empty name.
+    EXPECT_EQ(Eval("  ; nothing"), 0);
+    EXPECT_EQ(host.messages, std::vector<std::string>{" Undefined symbol/label: "});
+
     // In pass 1 only symbol definitions report undefined names.
     host.pass = 1;
     EXPECT_EQ(Eval("LATER"), 0);
