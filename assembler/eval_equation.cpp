@@ -495,9 +495,8 @@ int32_t CEvalEquation::EvaluateName(std::string_view term)
     }
 
     if (host_.Pass() == 2 || (host_.Pass() == 1 && host_.DefiningSymbol())) {
-        const std::string_view shown = name.empty() ? term.substr(0, std::min(term.size(), kMaxName)) : name;
         host_.ReportMessage(StrFormat(" Undefined symbol/label: %.*s",
-                                      static_cast<int>(shown.size()), shown.data()),
+                                      static_cast<int>(name.size()), name.data()),
                             kMessageError);
     }
     return 0;
