@@ -103,8 +103,7 @@ std::string FindFileIgnoringCase(const std::string& path)
 
 CAssembler::CAssembler(COutputText& output, CCodeMemory& code, CModuleList& modules)
     : output_(output), code_(code), modules_(modules), eval_(*this), encoder_(*this)
-{
-}
+{}
 
 CAssembler::~CAssembler()
 {
@@ -545,9 +544,9 @@ void CAssembler::DefineSymbol(const std::string& name, const std::string& kind,
                               std::string_view operand)
 {
     if (IsDecimalDigit(name[0])) {
-        ReportMessage(StrFormat(" Symbol: %s can not begin with a numeric character.",
-                                name.c_str()),
-                      kMessageError);
+        ReportMessage(
+            StrFormat(" Symbol: %s can not begin with a numeric character.", name.c_str()),
+            kMessageError);
         return;
     }
     SymbolRecord record{name, pc_, 255, memType_};
@@ -568,8 +567,8 @@ void CAssembler::DefineSymbol(const std::string& name, const std::string& kind,
     } else if (kind == "DS") {
         record.value = dataOrigin_;
         record.type = value == 1 ? 0 : value == 2 ? 1 : value == 4 ? 2 : 255;
-        dataOrigin_ = static_cast<int32_t>(static_cast<uint32_t>(dataOrigin_) +
-                                           static_cast<uint32_t>(value));
+        dataOrigin_ =
+            static_cast<int32_t>(static_cast<uint32_t>(dataOrigin_) + static_cast<uint32_t>(value));
     } else { // DD
         record.value = dataOrigin_;
         dataOrigin_ = static_cast<int32_t>(static_cast<uint32_t>(dataOrigin_) +

@@ -180,7 +180,7 @@ private:
     bool definingSymbol_ = false;
     bool endMet_ = false;
     bool includeStarted_ = false; // the directive made an included file current
-    bool skipping_ = false; // inside the false part of IF/ELSE
+    bool skipping_ = false;       // inside the false part of IF/ELSE
     bool monitorBreakUsed_ = false;
     uint16_t monitorBreakAddress_ = 0;
     bool endRecordWritten_ = false;

@@ -189,9 +189,9 @@ void CAssembler::DoData(std::string_view rest, bool words)
             if (pass_ == 2) {
                 const int32_t value = eval_.Evaluate(operand, words);
                 if (!words && (value < 0 || value > 255)) {
-                    ReportMessage(StrFormat(" %ld will not fit in a single byte.",
-                                            static_cast<long>(value)),
-                                  kMessageError);
+                    ReportMessage(
+                        StrFormat(" %ld will not fit in a single byte.", static_cast<long>(value)),
+                        kMessageError);
                 }
                 emitItem(value, false);
             } else {

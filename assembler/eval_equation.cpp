@@ -1,8 +1,8 @@
 #include "assembler/eval_equation.h"
 
-#include <cmath>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 
 #include "assembler/sfr_names.h"
@@ -20,8 +20,8 @@ constexpr char kLowWord = '\x05';
 constexpr char kGroupMarker = '\x06';
 
 // Loosest binding first.
-constexpr char kOperators[] = {'+', '-', '*', '/', '%', '^', '&', '|', '<', '>', '=',
-                               kNotEqual, kHigh, kLow, kHighWord, kLowWord};
+constexpr char kOperators[] = {'+', '-', '*', '/',       '%',   '^',  '&',       '|',
+                               '<', '>', '=', kNotEqual, kHigh, kLow, kHighWord, kLowWord};
 
 constexpr size_t kMaxOperand = 254;
 constexpr size_t kMaxName = 32;
@@ -89,8 +89,14 @@ struct OperatorWord
 };
 
 constexpr OperatorWord kOperatorWords[] = {
-    {"HIGHWORD", kHighWord}, {"LOWWORD", kLowWord}, {"HIGH", kHigh}, {"LOW", kLow},
-    {"AND", '&'},            {"OR", '|'},           {"MOD", '%'},    {"<>", kNotEqual},
+    {"HIGHWORD", kHighWord},
+    {"LOWWORD", kLowWord},
+    {"HIGH", kHigh},
+    {"LOW", kLow},
+    {"AND", '&'},
+    {"OR", '|'},
+    {"MOD", '%'},
+    {"<>", kNotEqual},
     {"!=", kNotEqual},
 };
 
@@ -272,13 +278,20 @@ int32_t CEvalEquation::EvaluateRange(const std::string& text, size_t first, size
         const char op = text[first];
         const int32_t value = EvaluateRange(text, first + 1, last);
         switch (op) {
-        case kHigh: return (value >> 8) & 0xFF;
-        case kLow: return value & 0xFF;
-        case kHighWord: return (value >> 16) & 0xFFFF;
-        case kLowWord: return value & 0xFFFF;
-        case '+': return value;
-        case '-': return Wrap(-static_cast<int64_t>(value));
-        default: return 1;
+        case kHigh:
+            return (value >> 8) & 0xFF;
+        case kLow:
+            return value & 0xFF;
+        case kHighWord:
+            return (value >> 16) & 0xFFFF;
+        case kLowWord:
+            return value & 0xFFFF;
+        case '+':
+            return value;
+        case '-':
+            return Wrap(-static_cast<int64_t>(value));
+        default:
+            return 1;
         }
     };
 
@@ -327,11 +340,16 @@ int32_t CEvalEquation::ApplyBinary(char op, int32_t left, int32_t right) const
     const int64_t l = left;
     const int64_t r = right;
     switch (op) {
-    case '+': return Wrap(l + r);
-    case '-': return Wrap(l - r);
-    case '*': return Wrap(l * r);
-    case '/': return right == 0 ? 0 : Wrap(l / r);
-    case '%': return right == 0 ? 0 : Wrap(l % r);
+    case '+':
+        return Wrap(l + r);
+    case '-':
+        return Wrap(l - r);
+    case '*':
+        return Wrap(l * r);
+    case '/':
+        return right == 0 ? 0 : Wrap(l / r);
+    case '%':
+        return right == 0 ? 0 : Wrap(l % r);
     case '^': {
         const double p = std::pow(static_cast<double>(left), static_cast<double>(right));
         if (!std::isfinite(p) || std::fabs(p) >= 9.0e18) {
@@ -339,13 +357,20 @@ int32_t CEvalEquation::ApplyBinary(char op, int32_t left, int32_t right) const
         }
         return Wrap(static_cast<int64_t>(p));
     }
-    case '&': return left & right;
-    case '|': return left | right;
-    case '<': return left < right ? 1 : 0;
-    case '>': return left > right ? 1 : 0;
-    case '=': return left == right ? 1 : 0;
-    case kNotEqual: return left != right ? 1 : 0;
-    default: return 0;
+    case '&':
+        return left & right;
+    case '|':
+        return left | right;
+    case '<':
+        return left < right ? 1 : 0;
+    case '>':
+        return left > right ? 1 : 0;
+    case '=':
+        return left == right ? 1 : 0;
+    case kNotEqual:
+        return left != right ? 1 : 0;
+    default:
+        return 0;
     }
 }
 
@@ -391,12 +416,24 @@ int32_t CEvalEquation::EvaluateNumber(std::string_view term)
     int base = host_.Radix();
     std::string_view digits = token;
     switch (FoldUpper(static_cast<unsigned char>(token.back()))) {
-    case 'B': base = 2; digits.remove_suffix(1); break;
-    case 'D': base = 10; digits.remove_suffix(1); break;
-    case 'H': base = 16; digits.remove_suffix(1); break;
+    case 'B':
+        base = 2;
+        digits.remove_suffix(1);
+        break;
+    case 'D':
+        base = 10;
+        digits.remove_suffix(1);
+        break;
+    case 'H':
+        base = 16;
+        digits.remove_suffix(1);
+        break;
     case 'O':
-    case 'Q': base = 8; break;
-    default: break;
+    case 'Q':
+        base = 8;
+        break;
+    default:
+        break;
     }
 
     uint32_t value = 0;
@@ -495,9 +532,9 @@ int32_t CEvalEquation::EvaluateName(std::string_view term)
     }
 
     if (host_.Pass() == 2 || (host_.Pass() == 1 && host_.DefiningSymbol())) {
-        host_.ReportMessage(StrFormat(" Undefined symbol/label: %.*s",
-                                      static_cast<int>(name.size()), name.data()),
-                            kMessageError);
+        host_.ReportMessage(
+            StrFormat(" Undefined symbol/label: %.*s", static_cast<int>(name.size()), name.data()),
+            kMessageError);
     }
     return 0;
 }

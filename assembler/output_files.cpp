@@ -131,8 +131,7 @@ void CListingWriter::WritePageHeader()
     }
     const std::string date =
         StrFormat("%02d/%02d/%02d", now.tm_mon + 1, now.tm_mday, now.tm_year % 100);
-    const std::string time =
-        StrFormat("%02d:%02d:%02d", now.tm_hour, now.tm_min, now.tm_sec);
+    const std::string time = StrFormat("%02d:%02d:%02d", now.tm_hour, now.tm_min, now.tm_sec);
     file_.Printf("%s Assembler           Version %d.%02d   %s %s    Page %d\r\n", "8051", 1, 0,
                  date.c_str(), time.c_str(), page_);
     file_.Printf("%s\r\n", mainPath_.c_str());
@@ -205,8 +204,8 @@ void AppendHex(std::string& text, unsigned value, int digits)
 
 } // namespace
 
-void CListingWriter::WriteLine(int lineNumber, int32_t address, const uint8_t* bytes,
-                               size_t count, std::string_view source)
+void CListingWriter::WriteLine(int lineNumber, int32_t address, const uint8_t* bytes, size_t count,
+                               std::string_view source)
 {
     // The listing's hottest path: formatted by hand.
     char number[16];
@@ -244,14 +243,12 @@ void CListingWriter::WriteRaw(std::string_view text)
     CountLine();
 }
 
-void CListingWriter::WriteHexRecord(int lineNumber, int32_t address, int count,
-                                    int recordAddress, const std::vector<uint8_t>& data,
-                                    std::string_view source)
+void CListingWriter::WriteHexRecord(int lineNumber, int32_t address, int count, int recordAddress,
+                                    const std::vector<uint8_t>& data, std::string_view source)
 {
-    std::string line = StrFormat("%5d %04X %02X%04X00", lineNumber,
-                                 static_cast<unsigned>(address) & 0xFFFF,
-                                 static_cast<unsigned>(count) & 0xFF,
-                                 static_cast<unsigned>(recordAddress) & 0xFFFF);
+    std::string line = StrFormat(
+        "%5d %04X %02X%04X00", lineNumber, static_cast<unsigned>(address) & 0xFFFF,
+        static_cast<unsigned>(count) & 0xFF, static_cast<unsigned>(recordAddress) & 0xFFFF);
     PadToSourceColumn(line);
     line += SourceText(source);
     WriteRaw(line);
@@ -271,7 +268,8 @@ void CListingWriter::WriteDataLines(int lineNumber, int32_t address,
     const size_t first = std::min(bytes.size(), perLine);
     WriteLine(lineNumber, address, bytes.data(), first, source);
     for (size_t i = first; i < bytes.size(); i += perLine) {
-        std::string line = StrFormat("      %04X", (static_cast<unsigned>(address) + static_cast<unsigned>(i)) & 0xFFFFu);
+        std::string line = StrFormat(
+            "      %04X", (static_cast<unsigned>(address) + static_cast<unsigned>(i)) & 0xFFFFu);
         for (size_t k = i; k < bytes.size() && k < i + perLine; ++k) {
             line += StrFormat(" %02X", bytes[k]);
         }

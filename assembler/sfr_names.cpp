@@ -16,12 +16,12 @@ struct BitRegister
 std::vector<NamedAddress> BuildSfrTable()
 {
     return {
-        {"P0", 0x80},    {"SP", 0x81},     {"DPL", 0x82},  {"DPH", 0x83},  {"PCON", 0x87},
-        {"TCON", 0x88},  {"TMOD", 0x89},   {"TL0", 0x8A},  {"TL1", 0x8B},  {"TH0", 0x8C},
-        {"TH1", 0x8D},   {"P1", 0x90},     {"SCON", 0x98}, {"SBUF", 0x99}, {"P2", 0xA0},
-        {"IE", 0xA8},    {"P3", 0xB0},     {"IP", 0xB8},   {"T2CON", 0xC8}, {"RCAP2L", 0xCA},
-        {"RCAP2H", 0xCB}, {"TL2", 0xCC},   {"TH2", 0xCD},  {"PSW", 0xD0},  {"A", 0xE0},
-        {"ACC", 0xE0},   {"B", 0xF0},
+        {"P0", 0x80},     {"SP", 0x81},   {"DPL", 0x82},  {"DPH", 0x83},   {"PCON", 0x87},
+        {"TCON", 0x88},   {"TMOD", 0x89}, {"TL0", 0x8A},  {"TL1", 0x8B},   {"TH0", 0x8C},
+        {"TH1", 0x8D},    {"P1", 0x90},   {"SCON", 0x98}, {"SBUF", 0x99},  {"P2", 0xA0},
+        {"IE", 0xA8},     {"P3", 0xB0},   {"IP", 0xB8},   {"T2CON", 0xC8}, {"RCAP2L", 0xCA},
+        {"RCAP2H", 0xCB}, {"TL2", 0xCC},  {"TH2", 0xCD},  {"PSW", 0xD0},   {"A", 0xE0},
+        {"ACC", 0xE0},    {"B", 0xF0},
     };
 }
 

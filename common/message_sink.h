@@ -7,7 +7,12 @@
 class IMessageSink
 {
 public:
-    enum class Severity { kInformation, kWarning, kError };
+    enum class Severity
+    {
+        kInformation,
+        kWarning,
+        kError
+    };
 
     virtual ~IMessageSink() = default;
     virtual void ShowMessage(const std::string& text, Severity severity) = 0;

@@ -28,7 +28,10 @@ std::string ToUpper(std::string_view text);
 struct NoCaseLess
 {
     using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const { return CompareNoCase(a, b) < 0; }
+    bool operator()(std::string_view a, std::string_view b) const
+    {
+        return CompareNoCase(a, b) < 0;
+    }
 };
 
 // Hash and equality for unordered containers keyed case-insensitively.

@@ -7,8 +7,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "assembler/assembler.h"
 #include "assembler/asm_symbol_resolver.h"
+#include "assembler/assembler.h"
 
 namespace fs = std::filesystem;
 

@@ -4,9 +4,9 @@
 //   build/bench/assembler/asm_bench [--lines N]
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <cstring>
 #include <random>
 #include <string>
 
@@ -21,11 +21,11 @@ int gLines = 100000;
 std::string GenerateSource(int lines)
 {
     static const char* const kBody[] = {
-        "\tMOV A,#%d", "\tADD A,R%d", "\tMOV R%d,A", "\tMOV DPTR,#table%d",
-        "\tMOVX A,@DPTR", "\tINC DPTR", "\tCJNE A,#%d,$+3", "\tDJNZ R%d,$",
-        "\tSETB P1.%d", "\tCLR TR0", "\tANL A,#0F0H", "\tORL 30H,#%d",
-        "\tMOV 40H,41H", "\tXRL A,@R1", "\tSUBB A,#LOW(%d)", "\tPUSH ACC",
-        "\tPOP ACC", "\tRL A", "\tLCALL routine%d", "\tSJMP $+2",
+        "\tMOV A,#%d",    "\tADD A,R%d", "\tMOV R%d,A",       "\tMOV DPTR,#table%d",
+        "\tMOVX A,@DPTR", "\tINC DPTR",  "\tCJNE A,#%d,$+3",  "\tDJNZ R%d,$",
+        "\tSETB P1.%d",   "\tCLR TR0",   "\tANL A,#0F0H",     "\tORL 30H,#%d",
+        "\tMOV 40H,41H",  "\tXRL A,@R1", "\tSUBB A,#LOW(%d)", "\tPUSH ACC",
+        "\tPOP ACC",      "\tRL A",      "\tLCALL routine%d", "\tSJMP $+2",
     };
     std::mt19937 random(51);
     std::string text;

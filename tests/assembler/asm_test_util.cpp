@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 CAsmFixture::CAsmFixture()
 {
     std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("asm51-test-" + std::to_string(rd()) + std::to_string(rd()));
+    dir_ =
+        fs::temp_directory_path() / ("asm51-test-" + std::to_string(rd()) + std::to_string(rd()));
     fs::create_directories(dir_);
     // Listing headers carry the time; tests use a fixed one.
     assembler.SetClock([] {
@@ -100,8 +101,8 @@ std::vector<std::string> CAsmFixture::Messages() const
                 continue;
             }
             const size_t open = line.find(" (", std::string(kind).size());
-            std::string shortened = std::string(kind, std::string(kind).size() - 2) +
-                                    line.substr(open);
+            std::string shortened =
+                std::string(kind, std::string(kind).size() - 2) + line.substr(open);
             messages.push_back(shortened);
         }
     }

@@ -50,8 +50,8 @@ TEST(DirectivesTest, DataSpaceSymbolsAndMemoryTypes)
         int type;
         int memType;
     };
-    const Expect expected[] = {{"X", 0x30, 1, 255}, {"Y", 0x32, 0, 3},  {"Z", 0x33, 255, 255},
-                               {"W", 0x39, 2, 255}, {"B1", 3, 4, 255},  {"B2", 9, 4, 255},
+    const Expect expected[] = {{"X", 0x30, 1, 255},  {"Y", 0x32, 0, 3},  {"Z", 0x33, 255, 255},
+                               {"W", 0x39, 2, 255},  {"B1", 3, 4, 255},  {"B2", 9, 4, 255},
                                {"D1", 0x40, 0, 255}, {"E1", 4, 255, 255}};
     for (const Expect& e : expected) {
         const SymbolRecord* record = f.assembler.Symbols().Find(e.name);
@@ -100,18 +100,18 @@ TEST(DirectivesTest, ListingControlWarnings)
                 "\t%TOPMAR 3\r\n\t%TOPMAR 53\r\n\t%TOPMAR 52\r\n\t%TOPMAR 5\r\n"
                 "\t%BOTMAR 0\r\n\t%BOTMAR -1\r\n\t%BOTMAR 52\r\n"
                 "\t%TITLE no quotes\r\n\t%SUBTTL\r\n\t%TITLE \"Fine\"\r\n");
-    EXPECT_EQ(f.Messages(),
-              (Strings{"Warning (1): Specified page length (9) is outside limits (10 - 255).",
-                       "Warning (2): Specified page length (256) is outside limits (10 - 255).",
-                       "Warning (5): Specified top margin (3) is less than the minimum of 4.",
-                       "Warning (6): Specified top margin (53) is invalid for current page length.",
-                       // -1 folds to 65535 in the 16-bit context
-                       "Warning (10): Specified bottom margin (65535) is invalid for current page "
-                       "length.",
-                       "Warning (11): Specified bottom margin (52) is invalid for current page "
-                       "length.",
-                       "Warning (12): Invalid TITLE format.",
-                       "Warning (13): Invalid SUBTITLE format."}));
+    EXPECT_EQ(
+        f.Messages(),
+        (Strings{"Warning (1): Specified page length (9) is outside limits (10 - 255).",
+                 "Warning (2): Specified page length (256) is outside limits (10 - 255).",
+                 "Warning (5): Specified top margin (3) is less than the minimum of 4.",
+                 "Warning (6): Specified top margin (53) is invalid for current page length.",
+                 // -1 folds to 65535 in the 16-bit context
+                 "Warning (10): Specified bottom margin (65535) is invalid for current page "
+                 "length.",
+                 "Warning (11): Specified bottom margin (52) is invalid for current page "
+                 "length.",
+                 "Warning (12): Invalid TITLE format.", "Warning (13): Invalid SUBTITLE format."}));
     EXPECT_EQ(f.assembler.GetWarningCount(), 8);
     EXPECT_EQ(f.assembler.GetErrorCount(), 0);
 
@@ -185,11 +185,12 @@ TEST(DirectivesTest, EmbeddedHexRecords)
                 ":04000002010203040F\r\n"
                 ":04FFFF000102030400\r\n");
     EXPECT_EQ(Hex(f.Bytes()), "00 04 00 00 00 01 02 03 04 00 00 00 00");
-    EXPECT_EQ(f.Messages(),
-              (Strings{"Error (4):  Invalid check sum at end of code line (calculated value "
-                       "does not match).",
-                       "Error (5):  Unknown hex line format code.",
-                       "Error (6):  Address exceeds valid range (adress is greater than 10000h)."}));
+    EXPECT_EQ(
+        f.Messages(),
+        (Strings{"Error (4):  Invalid check sum at end of code line (calculated value "
+                 "does not match).",
+                 "Error (5):  Unknown hex line format code.",
+                 "Error (6):  Address exceeds valid range (adress is greater than 10000h)."}));
 }
 
 } // namespace

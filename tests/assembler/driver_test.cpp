@@ -144,8 +144,7 @@ TEST(DriverTest, IncludesNestResumeAndEndOnlyThemselves)
     // Each file is one module, and every byte knows its module and line.
     EXPECT_EQ(f.modules.Count(), 5);
     EXPECT_EQ(f.code.LineOfAddress(2), 2);
-    EXPECT_EQ(f.modules.FindModule((f.Dir() / "INNER.INC").string()),
-              f.code.ModuleOfAddress(1));
+    EXPECT_EQ(f.modules.FindModule((f.Dir() / "INNER.INC").string()), f.code.ModuleOfAddress(1));
 }
 
 TEST(DriverTest, IncludeFindsNamesInAnotherCaseAndStopsCycles)
@@ -261,6 +260,48 @@ TEST(DriverTest, BinaryAndHostileSourcesEndCleanly)
         EXPECT_FALSE(f.assembler.IsAssembling());
         EXPECT_EQ(f.Lines().back().rfind("Done - ", 0), 0u);
     }
+}
+
+} // namespace
+
+namespace {
+
+size_t OpenDescriptors()
+{
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(DriverTest, StopInsideNestedIncludesClosesEveryFile)
+{
+    CAsmFixture f;
+    std::string deep;
+    for (int i = 0; i < 6000; ++i) {
+        deep += "\tNOP\r\n";
+    }
+    f.WriteFile("c.inc", deep);
+    f.WriteFile("b.inc", "\tINCLUDE c.inc\r\n");
+    f.WriteFile("a.a51", "\tINCLUDE b.inc\r\n");
+    const size_t before = OpenDescriptors();
+    AssemblerOptions options;
+    options.generateSymFile = true;
+    f.assembler.SetOptions(options);
+    f.assembler.Assemble((f.Dir() / "a.a51").string());
+    f.assembler.AssembleStep(); // stops inside c.inc, two files deep
+    EXPECT_GT(OpenDescriptors(), before);
+    f.assembler.FinishAssembly();
+    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_EQ(f.Lines().back(), "Done - 0 error(s), 0 warning(s)");
+
+    // The next assembly starts afresh at depth 0.
+    f.WriteFile("ok.a51", "\tRET\r\n");
+    f.Run("ok.a51");
+    EXPECT_EQ(Hex(f.Bytes()), "22");
+    EXPECT_EQ(OpenDescriptors(), before);
 }
 
 } // namespace

@@ -64,15 +64,15 @@ TEST_F(EvalTest, OwnPrecedenceSplitsAtTheRightmostLoosestOperator)
     host.symbols.Insert({"C", 3, 255, 255});
     host.symbols.Insert({"X", 0x5A, 255, 255});
     const Case cases[] = {
-        {"A-B+C", 9},          // (A-B)+C
-        {"2*7/2", 6},          // 2*(7/2)
-        {"X&0F0H+1", 0x51},    // (X AND F0h)+1
-        {"A+B=C", 10},         // A+(B=C)
-        {"A+B=4", 11},         // A+(B=4)
+        {"A-B+C", 9},       // (A-B)+C
+        {"2*7/2", 6},       // 2*(7/2)
+        {"X&0F0H+1", 0x51}, // (X AND F0h)+1
+        {"A+B=C", 10},      // A+(B=C)
+        {"A+B=4", 11},      // A+(B=4)
         {"(1+2)*3", 9},
         {"1+2*3", 7},
-        {"5+-3", 2},           // right part of + is the unary -3
-        {"2^3", 8},            // power, not exclusive or
+        {"5+-3", 2}, // right part of + is the unary -3
+        {"2^3", 8},  // power, not exclusive or
         {"10/0", 0},
         {"10%0", 0},
         {"17 MOD 5", 2},
@@ -82,8 +82,8 @@ TEST_F(EvalTest, OwnPrecedenceSplitsAtTheRightmostLoosestOperator)
         {"3 != 3", 0},
         {"2<3", 1},
         {"2>3", 0},
-        {"-2*3", 0xFFFA},     // the negated product, folded into 16 bits
-        {"5*-3", 0xFFF1},     // a sign after an operator stays a sign
+        {"-2*3", 0xFFFA}, // the negated product, folded into 16 bits
+        {"5*-3", 0xFFF1}, // a sign after an operator stays a sign
         {"((2+3)*(4-1))", 15},
     };
     for (const Case& c : cases) {
@@ -95,9 +95,8 @@ TEST_F(EvalTest, OwnPrecedenceSplitsAtTheRightmostLoosestOperator)
 TEST_F(EvalTest, SelectorsAndFolding)
 {
     const Case cases[] = {
-        {"HIGH(1234H)", 0x12},         {"LOW 1234H", 0x34},
-        {"HIGHWORD 12345678H", 0x1234}, {"LOWWORD 12345678H", 0x5678},
-        {"high 1234h + 1", 0x13},       {"LOW(-1)", 0xFF},
+        {"HIGH(1234H)", 0x12},         {"LOW 1234H", 0x34},      {"HIGHWORD 12345678H", 0x1234},
+        {"LOWWORD 12345678H", 0x5678}, {"high 1234h + 1", 0x13}, {"LOW(-1)", 0xFF},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Eval(c.text), c.value) << c.text;
@@ -134,11 +133,9 @@ TEST_F(EvalTest, NumbersInEveryBaseAndRadix)
 TEST_F(EvalTest, BadDigitsAddNothingButKeepTheirPlace)
 {
     EXPECT_EQ(Eval("1A3"), 103);
-    EXPECT_EQ(host.messages,
-              std::vector<std::string>{" Invalid digit (for base 10) in number"});
+    EXPECT_EQ(host.messages, std::vector<std::string>{" Invalid digit (for base 10) in number"});
     EXPECT_EQ(Eval("1021B"), 0b1001);
-    EXPECT_EQ(host.messages,
-              std::vector<std::string>{" Invalid digit (for base 2) in number"});
+    EXPECT_EQ(host.messages, std::vector<std::string>{" Invalid digit (for base 2) in number"});
 
     // Digit errors are reported in pass 2 only.
     host.pass = 1;
@@ -166,7 +163,7 @@ TEST_F(EvalTest, CharacterConstantsIgnoreTheRadix)
     host.radix = 10;
     EXPECT_EQ(Eval("'A'+1"), 0x42);
     EXPECT_EQ(Eval("' '"), 0x20);
-    EXPECT_EQ(Eval("','"), 0x2C);    // a quoted comma does not end the operand
+    EXPECT_EQ(Eval("','"), 0x2C);           // a quoted comma does not end the operand
     EXPECT_EQ(Eval("HIGH('A'*256)"), 0x41); // parentheses around a constant pair up
     EXPECT_EQ(Eval("')'"), 0x29);
     EXPECT_TRUE(host.messages.empty());
@@ -175,8 +172,8 @@ TEST_F(EvalTest, CharacterConstantsIgnoreTheRadix)
 TEST_F(EvalTest, DotOperatorAndBitNames)
 {
     const Case cases[] = {
-        {"20H.3", 3},   {"2FH.7", 0x7F}, {"P1.3", 0x93}, {"ACC.7", 0xE7},
-        {"tr0", 0x8C},  {"CY", 0xD7},    {"P1", 0x90},   {"acc", 0xE0},
+        {"20H.3", 3},  {"2FH.7", 0x7F}, {"P1.3", 0x93}, {"ACC.7", 0xE7},
+        {"tr0", 0x8C}, {"CY", 0xD7},    {"P1", 0x90},   {"acc", 0xE0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Eval(c.text), c.value) << c.text;

@@ -110,8 +110,8 @@ TEST(EveryMessageTest, EachMessageOnceWithItsKindAndLine)
         if (at != std::string::npos) {
             text.replace(at, 3, dir);
         }
-        expected.push_back(StrFormat("%s (%d): %s", e.kind == 0 ? "Error" : "Warning", e.line,
-                                     text.c_str()));
+        expected.push_back(
+            StrFormat("%s (%d): %s", e.kind == 0 ? "Error" : "Warning", e.line, text.c_str()));
         (e.kind == 0 ? errors : warnings)++;
     }
     // Pass 1 reports first, so sort both by line for the comparison.
@@ -124,8 +124,7 @@ TEST(EveryMessageTest, EachMessageOnceWithItsKindAndLine)
     EXPECT_EQ(actual, expected);
     EXPECT_EQ(f.assembler.GetErrorCount(), errors);
     EXPECT_EQ(f.assembler.GetWarningCount(), warnings);
-    EXPECT_EQ(f.Lines().back(),
-              StrFormat("Done - %d error(s), %d warning(s)", errors, warnings));
+    EXPECT_EQ(f.Lines().back(), StrFormat("Done - %d error(s), %d warning(s)", errors, warnings));
 }
 
 } // namespace

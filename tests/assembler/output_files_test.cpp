@@ -135,15 +135,14 @@ TEST(ListingTest, SymbolTablesAreSortedIgnoringCase)
     const std::string listing = f.ReadFile("test.LST");
     const size_t at = listing.find("\r\nDefined Symbols:\r\n");
     ASSERT_NE(at, std::string::npos);
-    EXPECT_EQ(listing.substr(at),
-              "\r\nDefined Symbols:\r\n"
-              "  ALPHA                                     000010  16\r\n"
-              "  zed                                       00FFFF  65535\r\n"
-              "\r\nDefined Labels:\r\n"
-              "  A_B                                       000003  3\r\n"
-              "  AA                                        000002  2\r\n"
-              "  loop                                      000001  1\r\n"
-              "  Main                                      000000  0\r\n");
+    EXPECT_EQ(listing.substr(at), "\r\nDefined Symbols:\r\n"
+                                  "  ALPHA                                     000010  16\r\n"
+                                  "  zed                                       00FFFF  65535\r\n"
+                                  "\r\nDefined Labels:\r\n"
+                                  "  A_B                                       000003  3\r\n"
+                                  "  AA                                        000002  2\r\n"
+                                  "  loop                                      000001  1\r\n"
+                                  "  Main                                      000000  0\r\n");
 }
 
 TEST(SymbolFileTest, FirstDefinitionsInOrder)
