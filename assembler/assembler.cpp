@@ -74,31 +74,6 @@ bool IsDefinitionWord(std::string_view word)
 
 // The name written in the source, or a name of the same letters in another
 // case when the directory holds one (sources from case-insensitive systems).
-std::string FindFileIgnoringCase(const std::string& path)
-{
-    std::error_code ec;
-    if (fs::exists(path, ec)) {
-        return path;
-    }
-    const fs::path wanted(path);
-    fs::path dir = wanted.parent_path();
-    if (dir.empty()) {
-        dir = ".";
-    }
-    const std::string name = wanted.filename().string();
-    std::vector<fs::path> matches;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (EqualsNoCase(it->path().filename().string(), name)) {
-            matches.push_back(it->path());
-        }
-    }
-    if (matches.empty()) {
-        return path;
-    }
-    std::sort(matches.begin(), matches.end());
-    return (wanted.parent_path() / matches.front().filename()).string();
-}
-
 } // namespace
 
 CAssembler::CAssembler(COutputText& output, CCodeMemory& code, CModuleList& modules)
@@ -193,42 +168,6 @@ void CAssembler::Assemble(const std::string& path)
                       kMessageWarning);
     }
     output_.AddLine("Assembling " + sourcePath_);
-}
-
-bool CAssembler::OpenSource(srcmod_type& module, const std::string& path)
-{
-    const std::string found = FindFileIgnoringCase(path);
-    module.moduleIndex = modules_.AddModule(found);
-    module.file = std::make_unique<CExtFile>();
-    if (!module.file->Open(found)) {
-        module.file.reset();
-        module.lineValid = false;
-        module.lineText.clear();
-        ReportMessage("Unable to open include file: " + path, kMessageError);
-        return false;
-    }
-    module.path = found;
-    module.lineNumber = -1;
-    AdvanceLineOf(module);
-    return true;
-}
-
-void CAssembler::AdvanceLineOf(srcmod_type& module)
-{
-    ++module.lineNumber;
-    module.scanPos = 0;
-    module.lineValid =
-        module.file != nullptr && module.file->ReadLine(module.lineText, kLineLimit, true);
-    // A NUL ends the text, as it would in a C string.
-    const size_t nul = module.lineText.find('\0');
-    if (nul != std::string::npos) {
-        module.lineText.erase(nul);
-    }
-}
-
-void CAssembler::AdvanceLine()
-{
-    AdvanceLineOf(current_);
 }
 
 bool CAssembler::AssembleStep()
@@ -327,16 +266,6 @@ void CAssembler::FinishAssembly()
     if (events_ != nullptr) {
         events_->SymbolsChanged();
     }
-}
-
-void CAssembler::CloseAllSources()
-{
-    includeStack_.clear();
-    if (current_.file != nullptr) {
-        current_.file->Close();
-        current_.file.reset();
-    }
-    current_.lineValid = false;
 }
 
 void CAssembler::ReportMessage(const std::string& text, int kind)
@@ -596,54 +525,6 @@ void CAssembler::SkipConditionalLine()
         skipping_ = false;
     }
     AdvanceLine();
-}
-
-// --- Includes ----------------------------------------------------------------
-
-std::string CAssembler::ResolveInclude(const std::string& name) const
-{
-    std::string path = name;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    if (!HasSeparator(path)) {
-        return (sourceDirectory_ / path).string();
-    }
-    const fs::path candidate(path);
-    if (candidate.is_relative()) {
-        std::error_code ec;
-        const fs::path besideSource = sourceDirectory_ / candidate;
-        if (fs::exists(besideSource, ec)) {
-            return besideSource.string();
-        }
-    }
-    return path;
-}
-
-bool CAssembler::Include(const std::string& name)
-{
-    ListSourceOnly();
-    const std::string path = ResolveInclude(name);
-    if (includeStack_.size() >= static_cast<size_t>(kMaxIncludeDepth)) {
-        ReportMessage("Unable to open include file: " + path, kMessageError);
-        return false;
-    }
-    // A file that includes itself, directly or through others, never ends.
-    const int32_t module = modules_.FindModule(FindFileIgnoringCase(path));
-    bool cycle = module >= 0 && module == current_.moduleIndex;
-    for (const srcmod_type& parent : includeStack_) {
-        cycle = cycle || (module >= 0 && parent.moduleIndex == module);
-    }
-    if (cycle) {
-        ReportMessage(" Include file includes itself: " + path, kMessageError);
-        return false;
-    }
-    srcmod_type child;
-    child.path = current_.path;
-    if (!OpenSource(child, path)) {
-        return false;
-    }
-    includeStack_.push_back(std::move(current_));
-    current_ = std::move(child);
-    return true;
 }
 
 // --- Embedded HEX records ------------------------------------------------------
