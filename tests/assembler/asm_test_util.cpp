@@ -120,3 +120,13 @@ std::string Hex(const std::vector<uint8_t>& bytes)
     }
     return text;
 }
+
+std::string Repeat(const std::string& line, int count)
+{
+    std::string text;
+    text.reserve(line.size() * static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        text += line;
+    }
+    return text;
+}

@@ -43,3 +43,4 @@ private:
 };
 
 std::string Hex(const std::vector<uint8_t>& bytes);
+std::string Repeat(const std::string& line, int count);

@@ -163,11 +163,7 @@ TEST(DriverTest, IncludeFindsNamesInAnotherCaseAndStopsCycles)
 TEST(DriverTest, StopDuringPass1LeavesNoHexOrListing)
 {
     CAsmFixture f;
-    std::string text;
-    for (int i = 0; i < 6000; ++i) {
-        text += "\tNOP\r\n";
-    }
-    f.WriteFile("big.a51", text);
+    f.WriteFile("big.a51", Repeat("\tNOP\r\n", 6000));
     f.assembler.Assemble((f.Dir() / "big.a51").string());
     EXPECT_TRUE(f.assembler.AssembleStep()); // 5000 lines, still pass 1
     EXPECT_EQ(f.assembler.Pass(), 1);
@@ -182,11 +178,7 @@ TEST(DriverTest, StopDuringPass1LeavesNoHexOrListing)
 TEST(DriverTest, StopDuringPass2CompletesTheHexFile)
 {
     CAsmFixture f;
-    std::string text;
-    for (int i = 0; i < 6000; ++i) {
-        text += "\tNOP\r\n";
-    }
-    f.WriteFile("big.a51", text);
+    f.WriteFile("big.a51", Repeat("\tNOP\r\n", 6000));
     f.assembler.Assemble((f.Dir() / "big.a51").string());
     while (f.assembler.Pass() != 2) {
         f.assembler.AssembleStep();
@@ -279,11 +271,7 @@ size_t OpenDescriptors()
 TEST(DriverTest, StopInsideNestedIncludesClosesEveryFile)
 {
     CAsmFixture f;
-    std::string deep;
-    for (int i = 0; i < 6000; ++i) {
-        deep += "\tNOP\r\n";
-    }
-    f.WriteFile("c.inc", deep);
+    f.WriteFile("c.inc", Repeat("\tNOP\r\n", 6000));
     f.WriteFile("b.inc", "\tINCLUDE c.inc\r\n");
     f.WriteFile("a.a51", "\tINCLUDE b.inc\r\n");
     const size_t before = OpenDescriptors();

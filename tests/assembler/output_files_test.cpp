@@ -10,11 +10,7 @@ using Strings = std::vector<std::string>;
 
 std::string Nops(int count)
 {
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        text += "\tNOP\r\n";
-    }
-    return text;
+    return Repeat("\tNOP\r\n", count);
 }
 
 Strings SplitCrLf(const std::string& text)
