@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +19,7 @@
 class CEditorDoc
 {
 public:
+    static constexpr uint32_t kMaxCapacity = 0x7FFFFFF0u;
     static constexpr uint32_t kInitialCapacity = 65536;
     static constexpr uint32_t kLoadHeadroom = 65536;
     static constexpr uint32_t kTypingHeadroom = 1024;
@@ -58,8 +60,8 @@ public:
     int PrevTabStop(int column) const;
 
     // Memory ceiling for the buffer; an allocation above it fails like one
-    // the system refuses.
-    void SetCapacityLimit(uint32_t limit) { capacityLimit_ = limit; }
+    // the system refuses. Never above kMaxCapacity, so columns fit in 32 bits.
+    void SetCapacityLimit(uint32_t limit) { capacityLimit_ = std::min(limit, kMaxCapacity); }
 
     uint32_t Capacity() const { return capacity_; }
     uint32_t Free() const { return capacity_ - length_; }
@@ -128,7 +130,7 @@ private:
     std::unique_ptr<char[]> text_;
     uint32_t capacity_ = 0;
     uint32_t length_ = 0;
-    uint32_t capacityLimit_ = 0x7FFFFFF0u;
+    uint32_t capacityLimit_ = kMaxCapacity;
     std::vector<uint32_t> lineStarts_;
     size_t lineTableSize_ = kLineTableInitial;
     int currentLine_ = 0;

@@ -1,5 +1,6 @@
 // Loading and saving: line ends and tabs are converted on the way in, and
 // lines are written back with the line ends the file came with.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -68,11 +69,16 @@ bool CEditorDoc::ReadConverted(std::FILE* file)
     size_t crEnds = 0;
     size_t lfEnds = 0;
     uint64_t column = 1; // 64 bits: one line may hold the whole file
+    // Expanded tabs can outgrow the head room: the buffer grows rather than
+    // dropping text, and only a refused allocation cuts the file short.
     auto store = [&](char c) {
+        if (length == capacity_ && !truncated) {
+            length_ = length;
+            truncated = !Grow(std::max(capacity_ / 2, kGrowStep));
+            out = text_.get();
+        }
         if (length < capacity_) {
             out[length++] = c;
-        } else {
-            truncated = true;
         }
     };
     char block[kReadBlock];

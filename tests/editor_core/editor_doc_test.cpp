@@ -69,14 +69,30 @@ TEST_F(EditorDocTest, LoadBeyondTheMemoryLimitFailsWithItsMessage)
     EXPECT_TRUE(doc_.TypeChar({0, 0}, 'x', false).done); // still usable
 }
 
-TEST_F(EditorDocTest, TabsThatOverflowTheBufferAreCutWithTheMessage)
+TEST_F(EditorDocTest, TabsBeyondTheHeadRoomGrowTheBufferInsteadOfLosingText)
+{
+    doc_.SetTabWidth(8);
+    std::string bytes;
+    for (int i = 0; i < 20000; ++i) {
+        bytes += "\tMOV\tA,#1\r\n"; // 11 bytes in, 21 characters after expansion
+    }
+    ASSERT_TRUE(doc_.Load(dir_.Write("tabs.a51", bytes)));
+    EXPECT_TRUE(sink_.messages.empty());
+    EXPECT_EQ(doc_.LineCount(), 20001);
+    EXPECT_EQ(doc_.Line(19999), "       MOV     A,#1");
+}
+
+TEST_F(EditorDocTest, TextBeyondTheMemoryLimitIsCutWithTheMessage)
 {
     doc_.SetTabWidth(64);
-    // Each tab expands to 64 blanks; the head room is 65,536 characters.
+    doc_.SetCapacityLimit(CEditorDoc::kLoadHeadroom + 30000);
+    // Each tab expands to 64 blanks, far past the limit.
     ASSERT_TRUE(doc_.Load(dir_.Write("tabs.a51", std::string(2000, '\t'))));
     EXPECT_EQ(doc_.TextLength(), doc_.Capacity());
+    EXPECT_LE(doc_.Capacity(), CEditorDoc::kLoadHeadroom + 30000);
     ASSERT_EQ(sink_.messages.size(), 1u);
     EXPECT_EQ(sink_.messages[0], " File to large for text buffer, press any key.");
+    doc_.SetCapacityLimit(UINT32_MAX);
     EXPECT_TRUE(doc_.TypeChar({0, 0}, 'x', false).done); // grows instead of refusing
     EXPECT_GE(doc_.Free(), CEditorDoc::kMinFreeToType);
 }
