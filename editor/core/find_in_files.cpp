@@ -239,6 +239,7 @@ void CFindInFileClass::Step()
         }
     }
     std::string line;
+    std::string hitLine;
     const std::string path = filePath_.string();
     for (int i = 0; i < kLinesPerSlice; ++i) {
         if (!ReadNextLine(line)) {
@@ -249,8 +250,10 @@ void CFindInFileClass::Step()
         if (LineMatches(line)) {
             ++hits_;
             if (output_ != nullptr) {
-                output_->AddLine(StrFormat("%s (%d): %s", path.c_str(), lineNumber_,
-                                           line.substr(0, kMaxLine).c_str()));
+                // "%s (%d): %s", built directly: hits can run to many thousands.
+                hitLine.assign(path).append(" (").append(std::to_string(lineNumber_));
+                hitLine.append("): ").append(line, 0, kMaxLine);
+                output_->AddLine(hitLine);
             }
         }
     }
