@@ -278,21 +278,13 @@ bool CEditorController::HandleKey(EditorKey key, KeyModifiersType mods)
         prefix_ = 0;
         return true;
     }
-    const KeyRowType* plain = nullptr;
     for (const auto& row : kKeyTable) {
         if (row.key == key && row.ctrl == mods.ctrl) {
             row.action(*this, mods.shift);
             return true;
         }
-        if (row.key == key && !row.ctrl) {
-            plain = &row;
-        }
     }
-    if (plain != nullptr) {
-        plain->action(*this, mods.shift);
-        return true;
-    }
-    return false;
+    return false; // left to the window, e.g. Ctrl+Insert as Copy
 }
 
 bool CEditorController::HandlePrefixChar(char ch)
@@ -357,6 +349,19 @@ void CEditorController::DoubleClick(TextPosType at)
 {
     SetCaret(at);
     SelectWordAtCaret();
+}
+
+PixelPointType CEditorController::CaretPixel(const CellMetricsType& cell) const
+{
+    return {(caret_.col - firstCol_) * cell.charWidth + cell.gutterWidth,
+            (caret_.line - firstLine_) * cell.lineHeight};
+}
+
+TextPosType CEditorController::PosAtPixel(int x, int y, const CellMetricsType& cell) const
+{
+    const int col = std::max(0, x - cell.gutterWidth) / std::max(1, cell.charWidth);
+    const int line = std::max(0, y) / std::max(1, cell.lineHeight);
+    return doc_.Clamp({firstCol_ + col, firstLine_ + line});
 }
 
 void CEditorController::Wheel(int delta)

@@ -32,6 +32,19 @@ struct KeyModifiersType
     bool ctrl = false;
 };
 
+struct CellMetricsType
+{
+    int charWidth = 1;
+    int lineHeight = 1;
+    int gutterWidth = 0;
+};
+
+struct PixelPointType
+{
+    int x = 0;
+    int y = 0;
+};
+
 // The dead zone of dragging: moves of less than 3 pixels both ways are ignored.
 inline bool IsDragBeyondDeadZone(int lastX, int lastY, int x, int y)
 {
@@ -89,6 +102,11 @@ public:
     // Characters, and Ctrl with a character (Ctrl+Space, Ctrl+T, Ctrl+Q, Ctrl+K).
     bool HandleChar(char ch, KeyModifiersType mods);
     bool InPrefix() const { return prefix_ != 0; }
+
+    // Between pixels of the text area and places in the text; the view
+    // measures its font into the cell metrics.
+    PixelPointType CaretPixel(const CellMetricsType& cell) const;
+    TextPosType PosAtPixel(int x, int y, const CellMetricsType& cell) const;
 
     void MouseDown(TextPosType at, bool shift);
     // The view calls this only for moves beyond the dead zone.

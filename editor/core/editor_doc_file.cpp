@@ -21,8 +21,9 @@ bool CEditorDoc::Load(const std::filesystem::path& path)
 {
     loaded_ = false;
     std::error_code ec;
+    // Only regular files: a pipe or a device could block or never end.
     std::FILE* file =
-        std::filesystem::is_directory(path, ec) ? nullptr : std::fopen(path.c_str(), "rb");
+        std::filesystem::is_regular_file(path, ec) ? std::fopen(path.c_str(), "rb") : nullptr;
     if (file == nullptr) {
         ResetEmpty();
         return false;

@@ -81,6 +81,8 @@ TEST_F(EditorControllerTest, HomeTogglesBetweenIndentAndColumnZero)
     EXPECT_EQ(view_.Caret(), (TextPosType{0, 0}));
     view_.HandleKey(EditorKey::kEnd, kCtrl);
     EXPECT_EQ(view_.Caret(), (TextPosType{3, 1}));
+    EXPECT_FALSE(view_.HandleKey(EditorKey::kInsert, kCtrl)); // the window's Copy
+    EXPECT_FALSE(view_.Overwrite());
 }
 
 TEST_F(EditorControllerTest, CtrlArrowsMoveByWords)
@@ -298,6 +300,14 @@ TEST_F(EditorControllerTest, MouseClicksDragsAndDoubleClicks)
     EXPECT_EQ(view_.Anchor(), (TextPosType{1, 0}));
     view_.DoubleClick({6, 0});
     EXPECT_EQ(view_.SelectedText(), "r1");
+    view_.SetViewSize(10, 10);
+    view_.ScrollTo(0, 2);
+    const CellMetricsType cell{8, 16, 16};
+    EXPECT_EQ(view_.PosAtPixel(16 + 8 * 1 + 7, 16 + 15, cell), (TextPosType{3, 1}));
+    EXPECT_EQ(view_.PosAtPixel(0, 5000, cell), (TextPosType{2, 1})); // clamped
+    view_.SetCaret({3, 1});
+    EXPECT_EQ(view_.CaretPixel(cell).x, 16 + 8);
+    EXPECT_EQ(view_.CaretPixel(cell).y, 16);
     EXPECT_FALSE(IsDragBeyondDeadZone(10, 10, 12, 8));
     EXPECT_TRUE(IsDragBeyondDeadZone(10, 10, 13, 10));
 }

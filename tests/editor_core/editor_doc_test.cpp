@@ -53,6 +53,7 @@ TEST_F(EditorDocTest, FailedLoadLeavesAnEmptyUsableDocument)
 {
     EXPECT_FALSE(doc_.Load(dir_.Path() / "missing.a51"));
     EXPECT_FALSE(doc_.Load(dir_.Path()));
+    EXPECT_FALSE(doc_.Load("/dev/zero"));
     EXPECT_FALSE(doc_.IsLoaded());
     EXPECT_EQ(doc_.LineCount(), 1);
     EXPECT_TRUE(doc_.TypeChar({0, 0}, 'x', false).done);
