@@ -274,17 +274,21 @@ void CEditorController::CaretToSelectionEnd()
 
 bool CEditorController::HandleKey(EditorKey key, KeyModifiersType mods)
 {
-    if (prefix_ != 0) {
-        prefix_ = 0;
-        return true;
-    }
-    for (const auto& row : kKeyTable) {
-        if (row.key == key && row.ctrl == mods.ctrl) {
-            row.action(*this, mods.shift);
-            return true;
-        }
-    }
-    return false; // left to the window, e.g. Ctrl+Insert as Copy
+    return Guard(
+        [&] {
+            if (prefix_ != 0) {
+                prefix_ = 0;
+                return true;
+            }
+            for (const auto& row : kKeyTable) {
+                if (row.key == key && row.ctrl == mods.ctrl) {
+                    row.action(*this, mods.shift);
+                    return true;
+                }
+            }
+            return false; // left to the window, e.g. Ctrl+Insert as Copy
+        },
+        false);
 }
 
 bool CEditorController::HandlePrefixChar(char ch)
@@ -303,27 +307,31 @@ bool CEditorController::HandlePrefixChar(char ch)
 
 bool CEditorController::HandleChar(char ch, KeyModifiersType mods)
 {
-    if (prefix_ != 0) {
-        return HandlePrefixChar(ch);
-    }
-    if (mods.ctrl) {
-        const char upper = static_cast<char>(FoldUpper(static_cast<unsigned char>(ch)));
-        if (upper == 'Q' || upper == 'K') {
-            prefix_ = upper;
-            return true;
-        }
-        for (const auto& row : kCharTable) {
-            if (row.prefix == 0 && row.ch == upper) {
-                row.action(*this, mods.shift);
-                return true;
+    return Guard(
+        [&] {
+            if (prefix_ != 0) {
+                return HandlePrefixChar(ch);
             }
-        }
-        return false;
-    }
-    if (static_cast<unsigned char>(ch) < ' ') {
-        return false;
-    }
-    return TypeChar(ch);
+            if (mods.ctrl) {
+                const char upper = static_cast<char>(FoldUpper(static_cast<unsigned char>(ch)));
+                if (upper == 'Q' || upper == 'K') {
+                    prefix_ = upper;
+                    return true;
+                }
+                for (const auto& row : kCharTable) {
+                    if (row.prefix == 0 && row.ch == upper) {
+                        row.action(*this, mods.shift);
+                        return true;
+                    }
+                }
+                return false;
+            }
+            if (static_cast<unsigned char>(ch) < ' ') {
+                return false;
+            }
+            return TypeChar(ch);
+        },
+        false);
 }
 
 void CEditorController::MouseDown(TextPosType at, bool shift)

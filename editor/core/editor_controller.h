@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -152,6 +153,18 @@ private:
         int first = 0;
         int last = -1;
     };
+
+    // A refused allocation ends the operation before it changes the text
+    // (every edit copies what it needs first) and is told like a full buffer.
+    template <typename F> auto Guard(F&& f, decltype(f()) failed) const -> decltype(f())
+    {
+        try {
+            return f();
+        } catch (const std::bad_alloc&) {
+            doc_.ReportNoRoom();
+            return failed;
+        }
+    }
 
     UndoRecordType BeginRecord(UndoKind kind) const;
     void PushRecord(UndoRecordType& record);

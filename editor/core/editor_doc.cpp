@@ -225,6 +225,11 @@ bool CEditorDoc::Grow(uint32_t request)
     return true;
 }
 
+void CEditorDoc::ReportNoRoom()
+{
+    Report(kNoRoom, IMessageSink::Severity::kError);
+}
+
 bool CEditorDoc::Reserve(size_t chars)
 {
     if (chars <= Free() || (chars <= UINT32_MAX && Grow(static_cast<uint32_t>(chars)))) {

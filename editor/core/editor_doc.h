@@ -86,6 +86,8 @@ public:
     // user when there is none.
     bool Reserve(size_t chars);
 
+    void ReportNoRoom();
+
     // Editing primitives. Each returns false when refused (with its message).
     struct TypeResultType
     {

@@ -103,7 +103,8 @@ bool CEditorController::DeleteSelection()
 
 bool CEditorController::ReplaceSelection(std::string_view text)
 {
-    return ReplaceRangeRecorded(SelectionStart(), SelectionEnd(), text);
+    return Guard([&] { return ReplaceRangeRecorded(SelectionStart(), SelectionEnd(), text); },
+                 false);
 }
 
 void CEditorController::DeleteForward()
@@ -304,64 +305,84 @@ bool CEditorController::ApplyRedo(const UndoRecordType& r)
 
 bool CEditorController::Undo()
 {
-    const UndoRecordType* record = doc_.Undo().NextUndo();
-    if (record == nullptr || !ApplyUndo(*record)) {
-        return false;
-    }
-    doc_.Undo().StepBack();
-    SetSelection(record->anchorBefore, record->caretBefore);
-    return true;
+    return Guard(
+        [&] {
+            const UndoRecordType* record = doc_.Undo().NextUndo();
+            if (record == nullptr || !ApplyUndo(*record)) {
+                return false;
+            }
+            doc_.Undo().StepBack();
+            SetSelection(record->anchorBefore, record->caretBefore);
+            return true;
+        },
+        false);
 }
 
 bool CEditorController::Redo()
 {
-    const UndoRecordType* record = doc_.Undo().NextRedo();
-    if (record == nullptr || !ApplyRedo(*record)) {
-        return false;
-    }
-    doc_.Undo().StepForward();
-    SetSelection(record->anchorAfter, record->caretAfter);
-    return true;
+    return Guard(
+        [&] {
+            const UndoRecordType* record = doc_.Undo().NextRedo();
+            if (record == nullptr || !ApplyRedo(*record)) {
+                return false;
+            }
+            doc_.Undo().StepForward();
+            SetSelection(record->anchorAfter, record->caretAfter);
+            return true;
+        },
+        false);
 }
 
 // --- clipboard text -------------------------------------------------------------
 
 std::string CEditorController::CopyText() const
 {
-    std::string out;
-    for (const char c : SelectedText()) {
-        out.push_back(c);
-        if (c == '\r') {
-            out.push_back('\n');
-        }
-    }
-    return out;
+    return Guard(
+        [&] {
+            std::string out;
+            for (const char c : SelectedText()) {
+                out.push_back(c);
+                if (c == '\r') {
+                    out.push_back('\n');
+                }
+            }
+            return out;
+        },
+        std::string());
 }
 
 std::string CEditorController::Cut()
 {
-    std::string text = CopyText();
-    DeleteSelection();
-    return text;
+    return Guard(
+        [&] {
+            std::string text = CopyText();
+            DeleteSelection();
+            return text;
+        },
+        std::string());
 }
 
 bool CEditorController::Paste(std::string_view clipboardText)
 {
-    // The LF of a CR LF goes; a LF alone, as other programs here write
-    // lines, still ends a line.
-    std::string text;
-    text.reserve(clipboardText.size());
-    char previous = 0;
-    for (const char c : clipboardText) {
-        if (c != '\n') {
-            text.push_back(c);
-        } else if (previous != '\r') {
-            text.push_back('\r');
-        }
-        previous = c;
-    }
-    if (text.empty()) {
-        return false;
-    }
-    return ReplaceRangeRecorded(SelectionStart(), SelectionEnd(), text);
+    return Guard(
+        [&] {
+            // The LF of a CR LF goes; a LF alone, as other programs here write
+            // lines, still ends a line.
+            std::string text;
+            text.reserve(clipboardText.size());
+            char previous = 0;
+            for (const char c : clipboardText) {
+                if (c != '\n') {
+                    text.push_back(c);
+                } else if (previous != '\r') {
+                    text.push_back('\r');
+                }
+                previous = c;
+            }
+            if (text.empty()) {
+                return false;
+            }
+            return ReplaceRangeRecorded(SelectionStart(), SelectionEnd(), text);
+        },
+        false);
 }

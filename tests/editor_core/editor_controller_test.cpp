@@ -52,17 +52,6 @@ TEST_F(EditorControllerTest, ArrowsWrapAtLineEndsAndStopAtTheTextEnds)
     EXPECT_EQ(view_.Caret(), (TextPosType{1, 1}));
 }
 
-TEST_F(EditorControllerTest, ShiftExtendsAndAPlainMoveCollapses)
-{
-    Init("abcd", {1, 0});
-    view_.HandleKey(EditorKey::kRight, kShift);
-    view_.HandleKey(EditorKey::kRight, kShift);
-    EXPECT_EQ(view_.SelectedText(), "bc");
-    EXPECT_EQ(view_.Anchor(), (TextPosType{1, 0}));
-    view_.HandleKey(EditorKey::kLeft, kPlain);
-    EXPECT_FALSE(view_.HasSelection());
-}
-
 TEST_F(EditorControllerTest, HomeTogglesBetweenIndentAndColumnZero)
 {
     Init("    mov a,b\r   ", {8, 0});
