@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "editor/core/editor_doc.h"
 #include "editor_test_support.h"
 
@@ -46,6 +48,27 @@ TEST_F(EditorDocTest, LoadsEveryLineEndStyleAndSavesItBack)
         ExpectLinesConsistent(doc_);
         ASSERT_TRUE(doc_.Save(file));
         EXPECT_EQ(ReadBytes(file), c.savedAs);
+    }
+}
+
+TEST_F(EditorDocTest, AnyBytesLoadSaveAndReloadToTheSameText)
+{
+    std::mt19937 rng(99);
+    const char pool[] = {'\r', '\n', '\t', '\0', 'a', ' ', '\x80', '\xff'};
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes;
+        const size_t size = rng() % 300;
+        for (size_t i = 0; i < size; ++i) {
+            bytes.push_back(pool[rng() % sizeof pool]);
+        }
+        const auto file = dir_.Write("r.bin", bytes);
+        ASSERT_TRUE(doc_.Load(file));
+        ExpectLinesConsistent(doc_);
+        const std::string loaded(doc_.TextView());
+        doc_.Find("a\ra", {5, 5}, false, true, rng() % 2 == 0, false);
+        ASSERT_TRUE(doc_.Save(file));
+        ASSERT_TRUE(doc_.Load(file));
+        EXPECT_EQ(doc_.TextView(), loaded) << "round " << round;
     }
 }
 
