@@ -315,6 +315,12 @@ FindInFilesDialogStateType PrepareFindInFilesDialog(ISettingsStore& store,
     return state;
 }
 
+void SetChosenFolder(FindInFilesDialogStateType& state, const std::string& folder)
+{
+    state.folder = folder;
+    state.folderHistory.insert(state.folderHistory.begin(), folder);
+}
+
 void StoreFindInFilesDialog(ISettingsStore& store, const FindInFilesDialogStateType& state)
 {
     CSearchSettings settings(store);

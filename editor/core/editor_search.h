@@ -110,4 +110,7 @@ FindInFilesDialogStateType PrepareFindInFilesDialog(ISettingsStore& store,
                                                     const std::string& currentDir,
                                                     const CEditorController* view,
                                                     const std::string& defaultFindDir);
+// The folder picked with "&...": it becomes the folder and the top of the
+// folder history.
+void SetChosenFolder(FindInFilesDialogStateType& state, const std::string& folder);
 void StoreFindInFilesDialog(ISettingsStore& store, const FindInFilesDialogStateType& state);

@@ -232,10 +232,10 @@ TEST_F(EditorSearchTest, FindInFilesDialogPrefillsAndStoresThreeHistories)
     EXPECT_EQ(state.filter, "*.a51");
     EXPECT_EQ(state.folder, "/ws");
     EXPECT_EQ(state.folderHistory, (std::vector<std::string>{"/ws", "/older"}));
-    state.folder = "/older";
+    SetChosenFolder(state, "/picked");
     state.options.subdirectories = true;
     StoreFindInFilesDialog(store_, state);
-    EXPECT_EQ(History("FileFolder"), (std::vector<std::string>{"/older", "/ws"}));
+    EXPECT_EQ(History("FileFolder"), (std::vector<std::string>{"/picked", "/ws", "/older"}));
     EXPECT_EQ(History("Find"), std::vector<std::string>{"start"});
     EXPECT_EQ(store_.ReadInt("Search", "Subdirectories", 0), 1);
 
