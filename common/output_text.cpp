@@ -4,13 +4,18 @@ void COutputText::Clear()
 {
     lines_.clear();
     index_.clear();
+    indexed_ = 0;
     longest_ = 0;
 }
 
 void COutputText::AddLine(std::string_view text)
 {
+    if (lines_.size() == lines_.capacity()) {
+        // The index holds views into the lines: rebuild it after they move.
+        index_.clear();
+        indexed_ = 0;
+    }
     lines_.emplace_back(text);
-    index_.emplace(text);
     if (text.size() > longest_) {
         longest_ = text.size();
     }
@@ -24,5 +29,8 @@ const std::string& COutputText::GetLine(size_t index) const
 
 bool COutputText::ContainsNoCase(std::string_view text) const
 {
+    for (; indexed_ < lines_.size(); ++indexed_) {
+        index_.emplace(lines_[indexed_]);
+    }
     return index_.find(text) != index_.end();
 }

@@ -23,11 +23,13 @@ public:
     size_t GetLongestLength() const { return longest_; }
 
     // True when a line equal to text, ignoring case, has been added since the
-    // last Clear. Kept as an index so the assembler's repeat check stays cheap.
+    // last Clear. Backed by an index built on first use, so the assembler's
+    // repeat check stays cheap and writers that never ask pay nothing.
     bool ContainsNoCase(std::string_view text) const;
 
 private:
     std::vector<std::string> lines_;
-    std::unordered_set<std::string, NoCaseHash, NoCaseEqual> index_;
+    mutable std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> index_;
+    mutable size_t indexed_ = 0; // lines_[0, indexed_) are in index_
     size_t longest_ = 0;
 };

@@ -18,3 +18,19 @@ TEST(OutputTextTest, TracksLongestLineAndFindsLinesIgnoringCase)
     EXPECT_EQ(out.GetLongestLength(), 0u);
     EXPECT_FALSE(out.ContainsNoCase("short"));
 }
+
+TEST(OutputTextTest, RepeatCheckSurvivesGrowthOfTheStore)
+{
+    COutputText out;
+    // Short lines live inside their strings and move when the store grows.
+    for (int i = 0; i < 5000; ++i) {
+        out.AddLine("L" + std::to_string(i));
+        if (i % 997 == 0) {
+            EXPECT_TRUE(out.ContainsNoCase("l" + std::to_string(i)));
+        }
+    }
+    for (int i = 0; i < 5000; i += 7) {
+        EXPECT_TRUE(out.ContainsNoCase("l" + std::to_string(i))) << i;
+    }
+    EXPECT_FALSE(out.ContainsNoCase("L5000"));
+}
