@@ -143,7 +143,9 @@ void CBoardMonitor::ShowBoardState()
 
 void CBoardMonitor::Poll()
 {
-    if (!port_.IsOpen()) {
+    // During a transfer the loader's replies belong to the download: a poll
+    // would take them from the shared ring and answer them with 07h.
+    if (!port_.IsOpen() || downloading_) {
         return;
     }
     uint32_t now = clock_.TickMs();
@@ -248,11 +250,13 @@ bool CBoardMonitor::PrepareDownload(const ConnectionSettingsType* chosen)
     port_.SetStopBits(1);
     port_.SetCapture(0);
     host_.RefreshDumpWindow();
+    downloading_ = true;
     return true;
 }
 
 void CBoardMonitor::FinishDownload(bool programHasBreak)
 {
+    downloading_ = false;
     port_.SetBaudRate(settings_.monitorRate);
     port_.SetStopBits(1);
     port_.AssertReset();

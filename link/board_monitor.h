@@ -43,6 +43,7 @@ public:
     bool ParseRecord(const uint8_t* text, int length);
 
     bool BoardStateChanged() const { return boardStateFlag_; }
+    bool IsDownloading() const { return downloading_; }
     uint32_t QuietTime() const { return quietTime_; }
 
 private:
@@ -59,4 +60,5 @@ private:
     uint32_t quietTime_ = 0;
     uint32_t lastTick_ = 0;
     bool boardStateFlag_ = false;
+    bool downloading_ = false;
 };

@@ -225,7 +225,7 @@ TEST(BoardMonitorTest, OneRecordPerPollAndPartialRecordsWait)
     EXPECT_EQ(rig.target.indirect, (std::map<int, uint8_t>{{0x10, 1}, {0x11, 2}}));
 }
 
-TEST(BoardMonitorTest, QuietTimeRedrawsOnceAndASecondDropsAPartialRecord)
+TEST(BoardMonitorTest, APartialRecordWaitsUntilASecondOfSilence)
 {
     MonitorRig rig;
     rig.StartMonitor();
@@ -343,6 +343,23 @@ TEST(BoardMonitorTest, DownloadCommandStepsAroundTheTransfer)
     // With the link open the stored settings hold and no dialog is needed.
     EXPECT_TRUE(rig.monitor.PrepareDownload(nullptr));
     EXPECT_EQ(rig.port.BaudRate(), 57600);
+}
+
+TEST(BoardMonitorTest, PollLeavesTheLoaderRepliesToTheDownload)
+{
+    MonitorRig rig;
+    rig.StartMonitor();
+    ASSERT_TRUE(rig.monitor.PrepareDownload(nullptr));
+    rig.device.ClearWrites();
+    for (int i = 0; i < 8; ++i) {
+        rig.PollWith(i == 0 ? ":0\r\n" : "");
+    }
+    EXPECT_TRUE(rig.device.writes.empty()); // no 07h into the loader
+    EXPECT_EQ(rig.device.input.size(), 4u); // the reply waits for the download
+    rig.device.input.clear();               // taken by the download
+    rig.monitor.FinishDownload(false);
+    rig.PollWith(Record(1, 0x10, {1}));
+    EXPECT_EQ(rig.device.WrittenText(), "\x06");
 }
 
 } // namespace
