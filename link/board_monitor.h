@@ -9,8 +9,6 @@
 #include "link/monitor.h"
 #include "link/monitor_target.h"
 
-inline constexpr const char* kOpenFailedMessage = "Unable to open specified communications port.";
-
 // The monitor side of the link: the Start, Reset and Stop commands, the 220 ms
 // poll that shows the board's text and answers its records, and the steps of
 // the Download command around the transfer.

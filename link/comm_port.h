@@ -11,6 +11,7 @@
 #include "link/serial_device.h"
 
 inline constexpr const char* kInvalidRateMessage = "Invalid communication rate";
+inline constexpr const char* kOpenFailedMessage = "Unable to open specified communications port.";
 inline constexpr const char* kPortVanishedMessage =
     "The communications port is no longer available.";
 
@@ -76,8 +77,6 @@ public:
     const CReceiveRing& Ring() const { return ring_; }
 
 protected:
-    ITickSource& Clock() { return clock_; }
-    CReceiveRing& MutableRing() { return ring_; }
     // Set by Receive when a full ring had to drop its unread content.
     bool droppedOnReceive_ = false;
 

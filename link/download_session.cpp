@@ -299,17 +299,11 @@ void CDownloadSession::HexRetry()
         return;
     }
     // The loader may have lost its place: start it again from reset.
-    int index = port_.PortIndex();
-    std::string name = port_.PortName();
-    int32_t rate = port_.BaudRate();
-    port_.Close();
-    if (port_.Open(index, name) == 0) {
+    if (!ReopenPort()) {
         running_ = false;
-        messages_.ShowMessage("Unable to open specified communications port.",
-                              IMessageSink::Severity::kError);
+        messages_.ShowMessage(kOpenFailedMessage, IMessageSink::Severity::kError);
         return;
     }
-    port_.SetBaudRate(rate);
     port_.SetStopBits(2);
     port_.AssertReset();
     GoTo(kHexResetPause);
