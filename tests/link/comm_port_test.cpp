@@ -180,6 +180,27 @@ TEST(CommPortTest, BridgeFlagAndPolarityFollowTheOpenedDevice)
     EXPECT_TRUE(rig.device.dtr);
 }
 
+TEST(CommPortTest, DiscoveryListsOnlyBoardBridgesAtEveryOpen)
+{
+    LinkRig rig;
+    rig.catalog.AddPort("COM3", "ADUC84X LOADER", kSiliconLabsVendor, kCp210xProduct);
+    rig.catalog.AddPort("/dev/ttyUSB1", "ADuC84x Loader", kSiliconLabsVendor, 0xEA61);
+    rig.catalog.AddPort("/dev/ttyUSB2", "ADuC84x Loader ", kSiliconLabsVendor, kCp210xProduct);
+    rig.catalog.AddPort("/dev/ttyUSB3", "ADuC84x Loader", 0x0403, kCp210xProduct);
+    ASSERT_EQ(rig.port.Open(0, "/dev/ttyS0"), 1);
+    ASSERT_EQ(rig.port.Bridges().size(), 1u);
+    const CP2101Type& bridge = rig.port.Bridges()[0];
+    EXPECT_EQ(bridge.VendorId, "10c4");
+    EXPECT_EQ(bridge.ProductId, "ea60");
+    EXPECT_EQ(bridge.PortName, "COM3");
+    EXPECT_EQ(bridge.PortNumber, 3);
+
+    rig.catalog.ports.erase(rig.catalog.ports.begin() + 2); // COM3 unplugged
+    ASSERT_EQ(rig.port.Open(2, "COM3"), 1);
+    EXPECT_TRUE(rig.port.Bridges().empty());
+    EXPECT_FALSE(rig.port.IsBridge());
+}
+
 TEST(CommPortTest, AVanishedDeviceIsClosedAndReported)
 {
     LinkRig rig;
