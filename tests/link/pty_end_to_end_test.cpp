@@ -105,18 +105,20 @@ public:
         stashedErrors = 0;
         return n;
     }
-    // Waits until at least count bytes are queued for the host.
-    void WaitQueued(int count)
+    // Waits until at least count bytes are queued for the host; false on a timeout.
+    bool WaitQueued(int count)
     {
         QElapsedTimer timer;
         timer.start();
         uint32_t errors = 0;
-        while (IsOpen() && CQtSerialDevice::QueuedInput(errors) < count &&
+        int queued = 0;
+        while (IsOpen() && (queued = CQtSerialDevice::QueuedInput(errors)) < count &&
                timer.elapsed() < kCrossingLimitMs) {
             stashedErrors |= errors;
             usleep(200);
         }
         stashedErrors |= errors;
+        return queued >= count;
     }
 
     size_t written = 0;
@@ -135,8 +137,9 @@ struct PtyRig
 
     PtyRig() { EnsureApplication(); }
 
-    // Hands the host's bytes to the board and its answer back to the host.
-    void Exchange(CScriptedBoard& board)
+    // Hands the host's bytes to the board and its answer back to the host;
+    // false when bytes got stuck on the way.
+    bool Exchange(CScriptedBoard& board)
     {
         QElapsedTimer timer;
         timer.start();
@@ -151,8 +154,9 @@ struct PtyRig
             int before = device.CQtSerialDevice::QueuedInput(errors);
             device.stashedErrors |= errors;
             pty.Write(answer);
-            device.WaitQueued(before + static_cast<int>(answer.size()));
+            return device.WaitQueued(before + static_cast<int>(answer.size()));
         }
+        return boardSeen == device.written;
     }
 };
 
@@ -175,7 +179,7 @@ TEST(PtyEndToEndTest, HexDownloadThroughQSerialPort)
     for (int tick = 0; tick < 20000 && session.IsRunning(); ++tick) {
         rig.clock.Advance(CDownloadSession::kTimerPeriodMs);
         session.Tick();
-        rig.Exchange(board);
+        ASSERT_TRUE(rig.Exchange(board)) << "tick " << tick;
     }
     session.End();
     EXPECT_TRUE(session.IsFinished());
@@ -205,7 +209,7 @@ TEST(PtyEndToEndTest, AducDownloadThroughQSerialPort)
     for (int tick = 0; tick < 20000 && session.IsRunning(); ++tick) {
         rig.clock.Advance(CDownloadSession::kTimerPeriodMs);
         session.Tick();
-        rig.Exchange(board);
+        ASSERT_TRUE(rig.Exchange(board)) << "tick " << tick;
     }
     session.End();
     EXPECT_TRUE(session.IsFinished());
@@ -264,7 +268,7 @@ TEST(PtyEndToEndTest, MonitorSessionThroughQSerialPort)
         uint32_t errors = 0;
         int before = rig.device.CQtSerialDevice::QueuedInput(errors);
         rig.pty.Write(text);
-        rig.device.WaitQueued(before + static_cast<int>(text.size()));
+        ASSERT_TRUE(rig.device.WaitQueued(before + static_cast<int>(text.size())));
         rig.clock.Advance(CBoardMonitor::kPollPeriodMs);
         size_t writtenBefore = rig.device.written;
         monitor.Poll();
