@@ -22,7 +22,8 @@ class CCodeMemory
 public:
     static constexpr int32_t kSize = 0x10000;
 
-    enum class StoreResult {
+    enum class StoreResult
+    {
         kStored,
         kOutOfRange, // nothing stored
         kOverlap,    // stored; the first pass-2 overlap since ClearCode, to be reported
