@@ -362,7 +362,9 @@ struct CSim8051::Ops
     static void Push(S& s, uint8_t)
     {
         s.StackCheck(1);
-        s.Push(s.ReadDirect(Fetch(s, 1)));
+        uint8_t& sp = s.state_.DirectSpace[sfr::kSp];
+        ++sp; // before the read: PUSH SP stores the incremented value
+        s.WriteIndirect(sp, s.ReadDirect(Fetch(s, 1)));
         s.state_.pc += 2;
     }
 
