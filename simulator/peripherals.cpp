@@ -1,13 +1,12 @@
-#include "simulator/sim8051.h"
+#include "simulator/timers_inline.h"
 
 #include <utility>
 
 namespace {
 
-bool FallingEdge(uint8_t previous, uint8_t now, uint8_t pin)
-{
-    return (previous & pin) != 0 && (now & pin) == 0;
-}
+using sim_detail::FallingEdge;
+using sim_detail::kTimerRows;
+using sim_detail::TimerRowType;
 
 enum class Source : uint8_t
 {
@@ -36,42 +35,7 @@ constexpr std::array<InterruptRowType, 6> kInterruptRows = {{
     {Source::kTimer0, sfr::kEt0, 0x0B},
 }};
 
-// Timers 0 and 1 differ only in their registers and bits.
-struct TimerRowType
-{
-    uint8_t low;
-    uint8_t high;
-    uint8_t runBit;     // TCON
-    uint8_t overflow;   // TCON
-    uint8_t modeShift;  // TMOD nibble
-    uint8_t gatePin;    // P3
-    uint8_t counterPin; // P3
-};
-
-constexpr std::array<TimerRowType, 2> kTimerRows = {{
-    {sfr::kTl0, sfr::kTh0, sfr::kTr0, sfr::kTf0, 0, sfr::kPinInt0, sfr::kPinT0},
-    {sfr::kTl1, sfr::kTh1, sfr::kTr1, sfr::kTf1, 4, sfr::kPinInt1, sfr::kPinT1},
-}};
-
 } // namespace
-
-void CSim8051::SampleExternalInterrupts()
-{
-    const uint8_t p3 = ReadDirect(sfr::kP3);
-    const uint8_t tcon = state_.DirectSpace[sfr::kTcon];
-    const auto sample = [&](uint8_t triggerBit, uint8_t pin, bool& pending) {
-        const bool levelTriggered = (tcon & triggerBit) == 0;
-        if (levelTriggered && (p3 & pin) == 0) {
-            pending = true;
-        } else if (FallingEdge(state_.previousP3, p3, pin)) {
-            pending = true;
-        } else if (levelTriggered) {
-            pending = false;
-        }
-    };
-    sample(sfr::kIt0, sfr::kPinInt0, state_.int0Pending);
-    sample(sfr::kIt1, sfr::kPinInt1, state_.int1Pending);
-}
 
 void CSim8051::TransmitCheck()
 {
@@ -84,14 +48,11 @@ void CSim8051::TransmitCheck()
     }
 }
 
-bool CSim8051::PollInterrupts()
+bool CSim8051::AcceptInterrupt()
 {
     auto& space = state_.DirectSpace;
     const uint8_t ie = space[sfr::kIe];
     const uint8_t ip = space[sfr::kIp];
-    if ((ie & 0x3F) == 0) {
-        return false;
-    }
     for (const InterruptRowType& row : kInterruptRows) {
         if ((ie & row.enableMask) == 0 || (state_.lowInService && (ip & row.enableMask) == 0)) {
             continue;
@@ -135,41 +96,6 @@ void CSim8051::EnterInterrupt(uint32_t vector, bool highPriority)
     Call(state_.pc, state_.pc);
     UpdateTimers(2);
     state_.pc = vector;
-}
-
-void CSim8051::RunTimer(size_t index, uint32_t mode, uint32_t count)
-{
-    const TimerRowType& row = kTimerRows[index];
-    auto& space = state_.DirectSpace;
-    uint8_t& low = space[row.low];
-    uint8_t& high = space[row.high];
-    bool overflow = false;
-    if (mode == 0) {
-        // 13 bits: TL counts through its low five bits into TH.
-        uint32_t tl = (low & 0x1F) + count;
-        if (tl >= 32) {
-            tl -= 32;
-            overflow = high == 0xFF;
-            ++high;
-        }
-        low = static_cast<uint8_t>(tl);
-    } else if (mode == 1) {
-        const uint32_t value = (uint32_t{high} << 8 | low) + count;
-        overflow = value > 0xFFFF;
-        low = value & 0xFF;
-        high = (value >> 8) & 0xFF;
-    } else if (mode == 2) {
-        const uint32_t sum = low + count;
-        if (sum >= 256) {
-            overflow = true;
-            low = static_cast<uint8_t>(high + (sum - 256));
-        } else {
-            low = static_cast<uint8_t>(sum);
-        }
-    }
-    if (overflow) {
-        space[sfr::kTcon] |= row.overflow;
-    }
 }
 
 void CSim8051::RunTimer0Mode3(uint8_t p3, uint32_t cycles)
@@ -229,37 +155,4 @@ void CSim8051::RunTimer2(uint8_t p1, uint32_t cycles)
         space[sfr::kTh2] = space[sfr::kRcap2h];
     }
     space[sfr::kT2con] = t2con;
-}
-
-void CSim8051::UpdateTimers(uint32_t cycles)
-{
-    auto& space = state_.DirectSpace;
-    const uint8_t p1 = ReadDirect(sfr::kP1);
-    const uint8_t p3 = ReadDirect(sfr::kP3);
-    const uint8_t tcon = space[sfr::kTcon];
-    const uint8_t tmod = space[sfr::kTmod];
-    for (size_t index = 0; index < kTimerRows.size(); ++index) {
-        const TimerRowType& row = kTimerRows[index];
-        const uint32_t mode = (tmod >> row.modeShift) & 3;
-        if (index == 0 && mode == 3) {
-            RunTimer0Mode3(p3, cycles);
-            continue;
-        }
-        const bool gate = (tmod >> row.modeShift) & 0x08;
-        if ((tcon & row.runBit) == 0 || (gate && (p3 & row.gatePin) == 0) || mode == 3) {
-            continue;
-        }
-        const bool counter = (tmod >> row.modeShift) & 0x04;
-        RunTimer(index, mode,
-                 counter ? FallingEdge(state_.previousP3, p3, row.counterPin) : cycles);
-    }
-    const uint8_t t2con = space[sfr::kT2con];
-    if ((t2con & sfr::kTr2) && (t2con & (sfr::kTclk | sfr::kRclk)) == 0) {
-        RunTimer2(p1, cycles);
-    }
-    if (state_.transmitBusy) {
-        state_.transmitCountdown -= static_cast<int32_t>(cycles);
-    }
-    state_.previousP1 = p1;
-    state_.previousP3 = p3;
 }

@@ -166,7 +166,9 @@ private:
     uint8_t Pop();
     void Call(uint32_t returnAddress, uint32_t target);
 
-    void RunTimer(size_t index, uint32_t mode, uint32_t count);
+    bool AcceptInterrupt();
+    void RunTimers(uint8_t p1, uint8_t p3, uint32_t cycles);
+    template <size_t Index> void RunTimer(uint8_t p3, uint32_t cycles);
     void RunTimer0Mode3(uint8_t p3, uint32_t cycles);
     void RunTimer2(uint8_t p1, uint32_t cycles);
     void TransmitCheck();
@@ -237,4 +239,53 @@ inline void CSim8051::WriteBit(uint8_t bit, bool value)
     const uint8_t mask = static_cast<uint8_t>(1u << (bit & 7));
     const uint8_t old = ReadDirect(address);
     WriteDirect(address, value ? (old | mask) : (old & ~mask));
+}
+
+// The peripheral checks run around every instruction; their common case
+// (nothing requested, no timer running) stays inline.
+
+inline void CSim8051::SampleExternalInterrupts()
+{
+    const uint8_t p3 = ReadDirect(sfr::kP3);
+    const uint8_t tcon = state_.DirectSpace[sfr::kTcon];
+    const uint8_t fallen = state_.previousP3 & ~p3;
+    // A falling edge always requests; a level-triggered request follows the
+    // pin; an edge-triggered one stays until accepted.
+    const auto sample = [&](uint8_t triggerBit, uint8_t pin, bool& pending) {
+        const bool levelTriggered = (tcon & triggerBit) == 0;
+        pending = (fallen & pin) != 0 || (levelTriggered ? (p3 & pin) == 0 : pending);
+    };
+    sample(sfr::kIt0, sfr::kPinInt0, state_.int0Pending);
+    sample(sfr::kIt1, sfr::kPinInt1, state_.int1Pending);
+}
+
+inline bool CSim8051::PollInterrupts()
+{
+    const auto& space = state_.DirectSpace;
+    // The transmit check counts as a request whenever it would act.
+    const bool transmitDue =
+        state_.transmitBusy ? state_.transmitCountdown < 0 : state_.transmitCountdown != 10;
+    const uint8_t tcon = space[sfr::kTcon];
+    const uint8_t requests =
+        ((space[sfr::kT2con] & (sfr::kTf2 | sfr::kExf2)) ? sfr::kEt2 : 0) |
+        (((space[sfr::kScon] & (sfr::kTi | sfr::kRi)) || transmitDue) ? sfr::kEs : 0) |
+        ((tcon & sfr::kTf1) ? sfr::kEt1 : 0) | (state_.int1Pending ? sfr::kEx1 : 0) |
+        (state_.int0Pending ? sfr::kEx0 : 0) | ((tcon & sfr::kTf0) ? sfr::kEt0 : 0);
+    return (requests & space[sfr::kIe]) != 0 && AcceptInterrupt();
+}
+
+inline void CSim8051::UpdateTimers(uint32_t cycles)
+{
+    const auto& space = state_.DirectSpace;
+    const uint8_t p1 = ReadDirect(sfr::kP1);
+    const uint8_t p3 = ReadDirect(sfr::kP3);
+    if ((space[sfr::kTcon] & (sfr::kTr0 | sfr::kTr1)) || (space[sfr::kTmod] & 0x03) == 0x03 ||
+        (space[sfr::kT2con] & sfr::kTr2)) {
+        RunTimers(p1, p3, cycles);
+    }
+    if (state_.transmitBusy) {
+        state_.transmitCountdown -= static_cast<int32_t>(cycles);
+    }
+    state_.previousP1 = p1;
+    state_.previousP3 = p3;
 }

@@ -1,4 +1,5 @@
 #include "simulator/sim8051_ops.h"
+#include "simulator/timers_inline.h"
 
 #include "common/text_util.h"
 
