@@ -110,7 +110,7 @@ struct OpcodeInfo
 inline constexpr uint8_t kMovDirectDirect = 0x85;
 
 // clang-format off
-inline constexpr std::array<OpcodeInfo, 256> kOpcodeTable = {{
+inline constexpr std::array<OpcodeInfo, 256> OpcodeTable = {{
     {Mn::kNop, {O::kNone, O::kNone, O::kNone}, 1, 1}, // 00
     {Mn::kAjmp, {O::kAddr11, O::kNone, O::kNone}, 2, 2}, // 01
     {Mn::kLjmp, {O::kAddr16, O::kNone, O::kNone}, 3, 2}, // 02
@@ -372,8 +372,8 @@ inline constexpr std::array<OpcodeInfo, 256> kOpcodeTable = {{
 
 constexpr bool OpcodeTableIsConsistent()
 {
-    for (size_t op = 0; op < kOpcodeTable.size(); ++op) {
-        const OpcodeInfo& row = kOpcodeTable[op];
+    for (size_t op = 0; op < OpcodeTable.size(); ++op) {
+        const OpcodeInfo& row = OpcodeTable[op];
         int length = 1;
         for (O kind : row.operands) {
             length += OperandBytes(kind);
@@ -398,5 +398,5 @@ constexpr bool OpcodeTableIsConsistent()
 }
 
 static_assert(OpcodeTableIsConsistent());
-static_assert(kOpcodeTable[0xA5].mnemonic == Mn::kUndefined);
-static_assert(kOpcodeTable[0x12].length == 3 && kOpcodeTable[0x12].mnemonic == Mn::kLcall);
+static_assert(OpcodeTable[0xA5].mnemonic == Mn::kUndefined);
+static_assert(OpcodeTable[0x12].length == 3 && OpcodeTable[0x12].mnemonic == Mn::kLcall);

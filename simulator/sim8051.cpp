@@ -245,10 +245,10 @@ void CSim8051::WritePort(int index, uint32_t value)
 
 int32_t CSim8051::ReadControlRegister(int index) const
 {
-    if (index < 0 || index >= static_cast<int>(kControlRegisterTable.size())) {
+    if (index < 0 || index >= static_cast<int>(ControlRegisterTable.size())) {
         return -1;
     }
-    const ControlRegisterType& row = kControlRegisterTable[index];
+    const ControlRegisterType& row = ControlRegisterTable[index];
     int32_t value = ReadDirect(row.address);
     if (row.highAddress != 0) {
         value |= ReadDirect(row.highAddress) << 8;
@@ -258,11 +258,11 @@ int32_t CSim8051::ReadControlRegister(int index) const
 
 void CSim8051::WriteControlRegister(int index, uint32_t value)
 {
-    if (index < 0 || index >= static_cast<int>(kControlRegisterTable.size())) {
+    if (index < 0 || index >= static_cast<int>(ControlRegisterTable.size())) {
         Report("Invalid location.");
         return;
     }
-    const ControlRegisterType& row = kControlRegisterTable[index];
+    const ControlRegisterType& row = ControlRegisterTable[index];
     WriteDirect(row.address, value & 0xFF);
     if (row.highAddress != 0) {
         WriteDirect(row.highAddress, (value >> 8) & 0xFF);

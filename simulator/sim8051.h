@@ -24,11 +24,10 @@ struct MemoryOptionsType
     ProcessorVariant variant = ProcessorVariant::kStandard;
 };
 
-inline constexpr std::array<std::string_view, 13> kRegisterNames = {
+inline constexpr std::array<std::string_view, 13> RegisterNames = {
     "A", "B", "R0", "R1", "R2", "R3", "R4", "R5", "R6", "R7", "SP", "PC", "DPTR"};
-inline constexpr std::array<std::string_view, 4> kPortNames = {"P0", "P1", "P2", "P3"};
-inline constexpr std::array<std::string_view, 3> kResultNames = {"Cycles", "Max SP",
-                                                                 "Total Cycles"};
+inline constexpr std::array<std::string_view, 4> PortNames = {"P0", "P1", "P2", "P3"};
+inline constexpr std::array<std::string_view, 3> ResultNames = {"Cycles", "Max SP", "Total Cycles"};
 
 struct ControlRegisterType
 {
@@ -37,7 +36,7 @@ struct ControlRegisterType
     uint8_t highAddress; // 0 for single-byte registers
 };
 
-inline constexpr std::array<ControlRegisterType, 13> kControlRegisterTable = {{
+inline constexpr std::array<ControlRegisterType, 13> ControlRegisterTable = {{
     {"PSW", 0xD0, 0},
     {"IP", 0xB8, 0},
     {"IE", 0xA8, 0},
@@ -77,6 +76,8 @@ public:
     void SetProcessorType(int type);
     int32_t InternalRamSize() const { return ramSize_; }
     void SetMonitorBreakAddress(bool used, uint16_t address);
+    bool MonitorBreakUsed() const { return monitorBreakUsed_; }
+    uint16_t MonitorBreakAddress() const { return monitorBreakAddress_; }
 
     ProcessorState& State() { return state_; }
     const ProcessorState& State() const { return state_; }

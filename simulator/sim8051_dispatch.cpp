@@ -92,7 +92,7 @@ struct CSim8051::Dispatch
 
     static constexpr Handler Select(uint8_t opcode)
     {
-        const OpcodeInfo& row = kOpcodeTable[opcode];
+        const OpcodeInfo& row = OpcodeTable[opcode];
         const O first = row.operands[0];
         const O second = row.operands[1];
         switch (row.mnemonic) {
@@ -275,7 +275,7 @@ void CSim8051::ExecuteInstruction()
         return;
     }
     code_.AddExecution(state_.pc);
-    cycles_ = kOpcodeTable[op].cycles;
+    cycles_ = OpcodeTable[op].cycles;
     Dispatch::kTable[op](*this, op);
     state_.cycles += cycles_;
     state_.totalCycles += cycles_;

@@ -76,6 +76,8 @@ public:
     int32_t FindBreakpoint(int32_t module, int32_t line, int32_t kind) const;
     const std::vector<BreakRecordType>& Breakpoints() const { return breakpoints_; }
     uint8_t BreakpointAt(uint32_t address) const { return breakpointMap_[address & 0xFFFF]; }
+    // One byte per code address: 0 none, kBreakPoint or kSoftBreak.
+    const std::array<uint8_t, 0x10000>& BreakpointMap() const { return breakpointMap_; }
 
     void ResetCoverage() { code_.ResetExecutionCounts(); }
     // False (after the message) when the file cannot be written.

@@ -76,3 +76,10 @@ void FormatDoubleWord(std::string& out, uint32_t value, int radix, int defaultRa
         break;
     }
 }
+
+void FormatRegisterWord(std::string& out, uint32_t value, int radix, int defaultRadix)
+{
+    const int resolved = Resolve(radix, defaultRadix);
+    const bool decimal = resolved == kRadixAscii || resolved == kRadixBinary;
+    FormatWord(out, value, decimal ? kRadixDecimal : resolved, defaultRadix);
+}

@@ -18,3 +18,7 @@ enum DisplayRadix : int
 void FormatByte(std::string& out, uint32_t value, int radix, int defaultRadix);
 void FormatWord(std::string& out, uint32_t value, int radix, int defaultRadix);
 void FormatDoubleWord(std::string& out, uint32_t value, int radix, int defaultRadix);
+
+// 16-bit registers (PC, DPTR, the timer and capture pairs) show ASCII and
+// Binary, given or as the default, in decimal.
+void FormatRegisterWord(std::string& out, uint32_t value, int radix, int defaultRadix);

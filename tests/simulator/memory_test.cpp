@@ -315,6 +315,11 @@ TEST(ValueFormatTest, EveryRadixAndWidth)
     std::string out;
     FormatByte(out, 200, kRadixDefault, kRadixDecimal);
     EXPECT_EQ(out, "200");
+    out.clear();
+    FormatRegisterWord(out, 0x1234, kRadixBinary, kRadixHexadecimal);
+    FormatRegisterWord(out, 0x1234, kRadixDefault, kRadixAscii);
+    FormatRegisterWord(out, 0x1234, kRadixDefault, kRadixHexadecimal);
+    EXPECT_EQ(out, "466046601234");
 }
 
 } // namespace

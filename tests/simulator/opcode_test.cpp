@@ -29,19 +29,19 @@ int GridValue(const char* const grid[16], int op)
 TEST(OpcodeTableTest, LengthsAndCyclesMatchTheOpcodeMap)
 {
     for (int op = 0; op < 256; ++op) {
-        EXPECT_EQ(kOpcodeTable[op].length, GridValue(kLengthGrid, op)) << std::hex << op;
-        EXPECT_EQ(kOpcodeTable[op].cycles, GridValue(kCycleGrid, op)) << std::hex << op;
+        EXPECT_EQ(OpcodeTable[op].length, GridValue(kLengthGrid, op)) << std::hex << op;
+        EXPECT_EQ(OpcodeTable[op].cycles, GridValue(kCycleGrid, op)) << std::hex << op;
     }
 }
 
 TEST(OpcodeTableTest, MnemonicTextsOfSomeRows)
 {
-    EXPECT_EQ(kMnemonicText[static_cast<size_t>(kOpcodeTable[0x85].mnemonic)], "MOV");
-    EXPECT_EQ(kMnemonicText[static_cast<size_t>(kOpcodeTable[0xD6].mnemonic)], "XCHD");
-    EXPECT_EQ(kMnemonicText[static_cast<size_t>(kOpcodeTable[0x73].mnemonic)], "JMP");
-    EXPECT_EQ(kOpcodeTable[0x73].operands[0], O::kAtADptr);
-    EXPECT_EQ(kOpcodeTable[0xB6].operands[0], O::kAtRi);
-    EXPECT_EQ(kOpcodeTable[0xB6].operands[2], O::kRel);
+    EXPECT_EQ(kMnemonicText[static_cast<size_t>(OpcodeTable[0x85].mnemonic)], "MOV");
+    EXPECT_EQ(kMnemonicText[static_cast<size_t>(OpcodeTable[0xD6].mnemonic)], "XCHD");
+    EXPECT_EQ(kMnemonicText[static_cast<size_t>(OpcodeTable[0x73].mnemonic)], "JMP");
+    EXPECT_EQ(OpcodeTable[0x73].operands[0], O::kAtADptr);
+    EXPECT_EQ(OpcodeTable[0xB6].operands[0], O::kAtRi);
+    EXPECT_EQ(OpcodeTable[0xB6].operands[2], O::kRel);
 }
 
 // One opcode (or a family of 8 Rn / 2 @Ri opcodes) run from 0100h on the
