@@ -210,10 +210,10 @@ protected:
         Apply(pre, true);
     }
 
-    // Applies (set) or checks each KEY=VALUE of a spec.
-    void Apply(const char* spec, bool set)
+    // Applies (set) or checks each KEY=VALUE item.
+    void Apply(const char* items, bool set)
     {
-        std::istringstream in(spec);
+        std::istringstream in(items);
         std::string item;
         while (in >> item) {
             const size_t eq = item.find('=');

@@ -1,6 +1,7 @@
 #include "sim_fixture.h"
 
 #include "simulator/simulator.h"
+#include "simulator/simulator_events.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -327,6 +328,26 @@ TEST_F(RunControlTest, PagedMemorySizesTheExternalRamAtStart)
     EXPECT_EQ(simulation.ExternalRam().size(), 0x10000u);
     simulation.Start();
     EXPECT_EQ(simulation.ExternalRam().size(), 8u * 0x10000);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SimulatorEventsTest, AssemblerCallsReachTheSimulation)
+{
+    CSimulator simulation;
+    int symbolChanges = 0;
+    CSimulatorEvents events(simulation, [&] { ++symbolChanges; });
+    IAssemblerEvents& link = events;
+    simulation.Processor().State().DirectSpace[sfr::kSp] = 0x30;
+    link.ResetProcessor();
+    EXPECT_EQ(simulation.Processor().State().DirectSpace[sfr::kSp], 0x07);
+    link.SetMonitorBreakAddress(true, 0x1234);
+    EXPECT_TRUE(simulation.Processor().MonitorBreakUsed());
+    EXPECT_EQ(simulation.Processor().MonitorBreakAddress(), 0x1234);
+    link.SymbolsChanged();
+    EXPECT_EQ(symbolChanges, 1);
 }
 
 } // namespace
