@@ -71,10 +71,12 @@ bool CSim8051::AcceptInterrupt()
             space[sfr::kTcon] &= requested ? ~sfr::kTf1 : 0xFF;
             break;
         case Source::kInt1:
-            requested = std::exchange(state_.int1Pending, false);
+            requested = state_.Int1Pending();
+            state_.externalPending &= ~sfr::kPinInt1;
             break;
         case Source::kInt0:
-            requested = std::exchange(state_.int0Pending, false);
+            requested = state_.Int0Pending();
+            state_.externalPending &= ~sfr::kPinInt0;
             break;
         case Source::kTimer0:
             requested = (space[sfr::kTcon] & sfr::kTf0) != 0;

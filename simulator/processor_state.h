@@ -19,13 +19,17 @@ struct ProcessorState
     uint32_t pc = 0;                        // wider than 16 bits so running off the end is seen
 
     uint32_t cycles = 0; // since the last run command
+    uint32_t maxSp = 0;  // kept between the two cycle counters: adding both
+                         // as one vector costs more than two plain adds
     uint32_t totalCycles = 0;
-    uint32_t maxSp = 0;
 
     bool lowInService = false;
     bool highInService = false;
-    bool int0Pending = false;
-    bool int1Pending = false;
+    // External interrupt requests, at the bit positions of their P3 pins
+    // (INT0 04h, INT1 08h).
+    uint8_t externalPending = 0;
+    bool Int0Pending() const { return (externalPending & 0x04) != 0; }
+    bool Int1Pending() const { return (externalPending & 0x08) != 0; }
     int8_t priorityLevel = -1; // -1 none, 0 low, 1 high
 
     bool transmitBusy = false;

@@ -137,8 +137,7 @@ void CSim8051::ResetProcessor()
     state_.totalCycles = 0;
     state_.lowInService = false;
     state_.highInService = false;
-    state_.int0Pending = false;
-    state_.int1Pending = false;
+    state_.externalPending = 0;
     state_.priorityLevel = -1;
     state_.transmitBusy = false;
     UpdateBankBase();

@@ -31,13 +31,14 @@ inline constexpr std::array<TimerRowType, 2> kTimerRows = {{
 
 } // namespace sim_detail
 
-template <size_t Index> inline void CSim8051::RunTimer(uint8_t p3, uint32_t cycles)
+template <size_t Index>
+inline void CSim8051::RunTimer(uint8_t p3, uint32_t cycles, uint8_t tcon, uint8_t tmod)
 {
     constexpr sim_detail::TimerRowType row = sim_detail::kTimerRows[Index];
     auto& space = state_.DirectSpace;
-    const uint32_t control = space[sfr::kTmod] >> row.modeShift;
+    const uint32_t control = tmod >> row.modeShift;
     const bool gate = control & 0x08;
-    if ((space[sfr::kTcon] & row.runBit) == 0 || (gate && (p3 & row.gatePin) == 0)) {
+    if ((tcon & row.runBit) == 0 || (gate && (p3 & row.gatePin) == 0)) {
         return;
     }
     const uint32_t count =
@@ -78,17 +79,12 @@ template <size_t Index> inline void CSim8051::RunTimer(uint8_t p3, uint32_t cycl
     }
 }
 
-inline void CSim8051::RunTimers(uint8_t p1, uint8_t p3, uint32_t cycles)
+inline void CSim8051::RunTimers01(uint8_t p3, uint32_t cycles, uint8_t tcon, uint8_t tmod)
 {
-    auto& space = state_.DirectSpace;
-    if ((space[sfr::kTmod] & 3) == 3) {
+    if ((tmod & 3) == 3) {
         RunTimer0Mode3(p3, cycles);
     } else {
-        RunTimer<0>(p3, cycles);
+        RunTimer<0>(p3, cycles, tcon, tmod);
     }
-    RunTimer<1>(p3, cycles);
-    const uint8_t t2con = space[sfr::kT2con];
-    if ((t2con & sfr::kTr2) && (t2con & (sfr::kTclk | sfr::kRclk)) == 0) {
-        RunTimer2(p1, cycles);
-    }
+    RunTimer<1>(p3, cycles, tcon, tmod);
 }

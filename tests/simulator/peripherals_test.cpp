@@ -206,25 +206,25 @@ TEST_F(PeripheralsTest, EdgeTriggeredInt1WaitsForItsEnable)
     Step();
     RawD(sfr::kP3) = 0xF7; // P3.3 falls
     Step();
-    EXPECT_TRUE(sim.State().int1Pending);
-    EXPECT_FALSE(sim.State().int0Pending);
+    EXPECT_TRUE(sim.State().Int1Pending());
+    EXPECT_FALSE(sim.State().Int0Pending());
     RawD(sfr::kP3) = 0xFF;
     Step(3);
-    EXPECT_TRUE(sim.State().int1Pending);
+    EXPECT_TRUE(sim.State().Int1Pending());
     RawD(sfr::kIe) = sfr::kEa | sfr::kEx1;
     Step();
     EXPECT_EQ(sim.State().pc, 0x13u);
-    EXPECT_FALSE(sim.State().int1Pending);
+    EXPECT_FALSE(sim.State().Int1Pending());
 }
 
 TEST_F(PeripheralsTest, LevelTriggeredInt0FollowsThePin)
 {
     RawD(sfr::kP3) = 0xFB;
     Step();
-    EXPECT_TRUE(sim.State().int0Pending);
+    EXPECT_TRUE(sim.State().Int0Pending());
     RawD(sfr::kP3) = 0xFF;
     Step();
-    EXPECT_FALSE(sim.State().int0Pending);
+    EXPECT_FALSE(sim.State().Int0Pending());
 }
 
 TEST_F(PeripheralsTest, TransmitCompletesOnlyWithSerialInterruptEnabled)
