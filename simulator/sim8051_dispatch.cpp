@@ -8,6 +8,8 @@ struct CSim8051::Dispatch
     using Handler = void (*)(CSim8051&, uint8_t);
     using S = CSim8051;
     using Ops = CSim8051::Ops;
+    using Loc = sim_detail::Loc;
+    using AluOp = sim_detail::AluOp;
 
     // The dispatch table is derived from the opcode table: mnemonic and
     // operand kinds pick the handler, so the two cannot drift apart.

@@ -7,6 +7,8 @@
 
 #include "common/text_util.h"
 
+namespace sim_detail {
+
 // Operand locations that a handler template reads or writes.
 enum class Loc : uint8_t
 {
@@ -26,9 +28,13 @@ enum class AluOp : uint8_t
     kXrl
 };
 
+} // namespace sim_detail
+
 struct CSim8051::Ops
 {
     using S = CSim8051;
+    using Loc = sim_detail::Loc;
+    using AluOp = sim_detail::AluOp;
 
     template <Loc L>
     static constexpr uint32_t kBytes = (L == Loc::kDirect || L == Loc::kImm) ? 1 : 0;
