@@ -1,0 +1,160 @@
+#include "simulator/timers_inline.h"
+
+#include <utility>
+
+namespace {
+
+using sim_detail::FallingEdge;
+using sim_detail::kTimerRows;
+using sim_detail::TimerRowType;
+
+enum class Source : uint8_t
+{
+    kTimer2,
+    kSerial,
+    kTimer1,
+    kInt1,
+    kInt0,
+    kTimer0
+};
+
+struct InterruptRowType
+{
+    Source source;
+    uint8_t enableMask; // also the IP bit
+    uint8_t vector;
+};
+
+// Poll order decides among simultaneous requests, whatever their priorities.
+constexpr std::array<InterruptRowType, 6> kInterruptRows = {{
+    {Source::kTimer2, sfr::kEt2, 0x2B},
+    {Source::kSerial, sfr::kEs, 0x23},
+    {Source::kTimer1, sfr::kEt1, 0x1B},
+    {Source::kInt1, sfr::kEx1, 0x13},
+    {Source::kInt0, sfr::kEx0, 0x03},
+    {Source::kTimer0, sfr::kEt0, 0x0B},
+}};
+
+} // namespace
+
+void CSim8051::TransmitCheck()
+{
+    if (!state_.transmitBusy) {
+        state_.transmitCountdown = 10;
+    } else if (state_.transmitCountdown < 0) {
+        state_.DirectSpace[sfr::kScon] |= sfr::kTi;
+        state_.transmitBusy = false;
+        state_.transmitCountdown = 10;
+    }
+}
+
+bool CSim8051::AcceptInterrupt()
+{
+    auto& space = state_.DirectSpace;
+    const uint8_t ie = space[sfr::kIe];
+    const uint8_t ip = space[sfr::kIp];
+    for (const InterruptRowType& row : kInterruptRows) {
+        if ((ie & row.enableMask) == 0 || (state_.lowInService && (ip & row.enableMask) == 0)) {
+            continue;
+        }
+        bool requested = false;
+        switch (row.source) {
+        case Source::kTimer2:
+            requested = (space[sfr::kT2con] & (sfr::kTf2 | sfr::kExf2)) != 0;
+            break;
+        case Source::kSerial:
+            TransmitCheck();
+            requested = (space[sfr::kScon] & (sfr::kTi | sfr::kRi)) != 0;
+            break;
+        case Source::kTimer1:
+            requested = (space[sfr::kTcon] & sfr::kTf1) != 0;
+            space[sfr::kTcon] &= requested ? ~sfr::kTf1 : 0xFF;
+            break;
+        case Source::kInt1:
+            requested = state_.Int1Pending();
+            state_.externalPending &= ~sfr::kPinInt1;
+            break;
+        case Source::kInt0:
+            requested = state_.Int0Pending();
+            state_.externalPending &= ~sfr::kPinInt0;
+            break;
+        case Source::kTimer0:
+            requested = (space[sfr::kTcon] & sfr::kTf0) != 0;
+            space[sfr::kTcon] &= requested ? ~sfr::kTf0 : 0xFF;
+            break;
+        }
+        if (requested) {
+            EnterInterrupt(row.vector, (ip & row.enableMask) != 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CSim8051::EnterInterrupt(uint32_t vector, bool highPriority)
+{
+    state_.priorityLevel = highPriority ? 1 : 0;
+    (highPriority ? state_.highInService : state_.lowInService) = true;
+    Call(state_.pc, state_.pc);
+    UpdateTimers(2);
+    state_.pc = vector;
+}
+
+void CSim8051::RunTimer0Mode3(uint8_t p3, uint32_t cycles)
+{
+    auto& space = state_.DirectSpace;
+    const uint8_t tcon = space[sfr::kTcon];
+    const uint8_t tmod = space[sfr::kTmod];
+    const TimerRowType& row = kTimerRows[0];
+    if ((tcon & sfr::kTr0) && (!(tmod & 0x08) || (p3 & row.gatePin))) {
+        const uint32_t count =
+            (tmod & 0x04) ? FallingEdge(state_.previousP3, p3, row.counterPin) : cycles;
+        const uint32_t tl = space[sfr::kTl0] + count;
+        space[sfr::kTl0] = static_cast<uint8_t>(tl);
+        if (tl > 0xFF) {
+            space[sfr::kTcon] |= sfr::kTf0;
+        }
+    }
+    // TH0 borrows timer 1's run bit and overflow flag.
+    if (tcon & sfr::kTr1) {
+        const uint32_t th = space[sfr::kTh0] + cycles;
+        space[sfr::kTh0] = static_cast<uint8_t>(th);
+        if (th > 0xFF) {
+            space[sfr::kTcon] |= sfr::kTf1;
+        }
+    }
+}
+
+void CSim8051::RunTimer2(uint8_t p1, uint32_t cycles)
+{
+    auto& space = state_.DirectSpace;
+    uint8_t t2con = space[sfr::kT2con];
+    const bool counter = (t2con & sfr::kCt2) != 0;
+    const uint32_t count = counter ? FallingEdge(state_.previousP1, p1, sfr::kPinT2) : cycles;
+    const bool externalEdge =
+        (t2con & sfr::kExen2) && FallingEdge(state_.previousP1, p1, sfr::kPinT2ex);
+    const bool capture = (t2con & sfr::kCpRl2) != 0;
+    bool reload = false;
+    if (externalEdge) {
+        t2con |= sfr::kExf2;
+        if (capture) {
+            space[sfr::kRcap2l] = space[sfr::kTl2];
+            space[sfr::kRcap2h] = space[sfr::kTh2];
+        } else {
+            reload = true;
+        }
+    }
+    const uint32_t value = (uint32_t{space[sfr::kTh2]} << 8 | space[sfr::kTl2]) + count;
+    space[sfr::kTl2] = value & 0xFF;
+    space[sfr::kTh2] = (value >> 8) & 0xFF;
+    if (value > 0xFFFF) {
+        t2con |= sfr::kTf2;
+        // Every timer-mode overflow reloads, whether or not TF2 was cleared.
+        reload = reload || (!capture && !counter);
+    }
+    if (reload) {
+        space[sfr::kTl2] = space[sfr::kRcap2l];
+        space[sfr::kTh2] = space[sfr::kRcap2h];
+    }
+    space[sfr::kT2con] = t2con;
+}

@@ -1,0 +1,313 @@
+#pragma once
+
+#include "simulator/code_memory.h"
+#include "simulator/flag_arith.h"
+#include "simulator/port_override.h"
+#include "simulator/processor_state.h"
+#include "simulator/sfr.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class IMessageSink;
+
+// The options that shape memory, copied in by the simulation object.
+struct MemoryOptionsType
+{
+    bool useP2ForRi = false; // MOVX @Ri adds P2 x 256
+    bool pagedEnable = false;
+    int32_t controlAddress = 0; // direct address whose byte selects the page
+    int32_t pagesIndex = 0;     // 0-4: 1, 2, 4, 8, 16 pages of 64 KB
+    ProcessorVariant variant = ProcessorVariant::kStandard;
+};
+
+inline constexpr std::array<std::string_view, 13> RegisterNames = {
+    "A", "B", "R0", "R1", "R2", "R3", "R4", "R5", "R6", "R7", "SP", "PC", "DPTR"};
+inline constexpr std::array<std::string_view, 4> PortNames = {"P0", "P1", "P2", "P3"};
+inline constexpr std::array<std::string_view, 3> ResultNames = {"Cycles", "Max SP", "Total Cycles"};
+
+struct ControlRegisterType
+{
+    std::string_view name;
+    uint8_t address;
+    uint8_t highAddress; // 0 for single-byte registers
+};
+
+inline constexpr std::array<ControlRegisterType, 13> ControlRegisterTable = {{
+    {"PSW", 0xD0, 0},
+    {"IP", 0xB8, 0},
+    {"IE", 0xA8, 0},
+    {"TCON", 0x88, 0},
+    {"TMOD", 0x89, 0},
+    {"PCON", 0x87, 0},
+    {"T2CON", 0xC8, 0},
+    {"SCON", 0x98, 0},
+    {"SBUF", 0x99, 0},
+    {"T0", 0x8A, 0x8C},
+    {"T1", 0x8B, 0x8D},
+    {"T2", 0xCC, 0xCD},
+    {"RCAP2", 0xCA, 0xCB},
+}};
+
+inline constexpr const char* kUndefinedInstructionMessage = "Undefined instruction at address %d";
+inline constexpr const char* kStackMessage = "PUSH accessed unavialable memory (%d) at addr: %u.";
+inline constexpr const char* kPcWrapMessage =
+    "Program counter wrapped around from 0xFFFF to 0x0000";
+
+// The simulated 8051: its address spaces, the instruction set and the
+// on-chip peripherals. Code memory and external RAM belong to the
+// simulation object and are lent to the processor.
+class CSim8051
+{
+public:
+    CSim8051(CCodeMemory& code, std::vector<uint8_t>& externalRam);
+    virtual ~CSim8051() = default;
+    CSim8051(const CSim8051&) = delete;
+    CSim8051& operator=(const CSim8051&) = delete;
+
+    void SetMessageSink(IMessageSink* sink) { sink_ = sink; }
+    void SetPortOverride(const IPortOverride* buttons) { buttons_ = buttons; }
+    void SetMemoryOptions(const MemoryOptionsType& options) { options_ = options; }
+    const MemoryOptionsType& MemoryOptions() const { return options_; }
+    // 0 8751, 1 8752, 2 8031, 3 8032.
+    void SetProcessorType(int type);
+    int32_t InternalRamSize() const { return ramSize_; }
+    void SetMonitorBreakAddress(bool used, uint16_t address);
+    bool MonitorBreakUsed() const { return monitorBreakUsed_; }
+    uint16_t MonitorBreakAddress() const { return monitorBreakAddress_; }
+
+    ProcessorState& State() { return state_; }
+    const ProcessorState& State() const { return state_; }
+    uint32_t Pc() const { return state_.pc; }
+
+    void ResetProcessor();
+    void ExecuteInstruction();
+
+    // Address spaces.
+    uint8_t ReadDirect(uint32_t address) const;
+    void WriteDirect(uint32_t address, uint32_t value);
+    uint8_t ReadIndirect(uint32_t address) const;
+    void WriteIndirect(uint32_t address, uint32_t value);
+    static uint8_t BitByteAddress(uint8_t bit) { return bit < 0x80 ? 0x20 + bit / 8 : bit & 0xF8; }
+    bool ReadBit(uint8_t bit) const;
+    void WriteBit(uint8_t bit, bool value);
+    uint8_t ReadCodeByte(uint32_t address) const { return code_.ReadCodeByte(address); }
+    uint8_t ReadExternal(uint32_t address, bool viaRi, bool programAccess) const;
+    void WriteExternal(uint32_t address, uint32_t value, bool viaRi, bool programAccess);
+
+    // Access by index for the views and the watches; bad indices report.
+    int32_t ReadRegister(int index) const;
+    void WriteRegister(int index, uint32_t value);
+    int32_t ReadPort(int index) const;
+    void WritePort(int index, uint32_t value);
+    int32_t ReadControlRegister(int index) const;
+    void WriteControlRegister(int index, uint32_t value);
+    int32_t ReadFlag(int index) const;
+    void WriteFlag(int index, bool value);
+    int64_t ReadResult(int index) const;
+    void WriteResult(int index, uint32_t value);
+    void WriteInternalRam(int32_t address, uint32_t value);
+    void WriteDirectRam(int32_t address, uint32_t value);
+    void WriteExternalRam(int32_t address, uint32_t value);
+
+    // Peripherals, driven from ExecuteInstruction.
+    void SampleExternalInterrupts();
+    bool PollInterrupts();
+    void UpdateTimers(uint32_t cycles);
+
+private:
+    struct Ops;      // the instruction handlers
+    struct Dispatch; // opcode to handler, built from the opcode table
+    enum class WriteHook : uint8_t
+    {
+        kNone,
+        kSbuf,
+        kPsw,
+        kAcc,
+        kDpcon,
+        kEcon
+    };
+
+    uint8_t Acc() const { return state_.DirectSpace[sfr::kAcc]; }
+    void SetAcc(uint8_t value)
+    {
+        state_.DirectSpace[sfr::kAcc] = value;
+        SetFlag(sfr::kParity, OddParity(value));
+    }
+    bool Carry() const { return (state_.DirectSpace[sfr::kPsw] & sfr::kCy) != 0; }
+    // Flags change without the PSW write side effect.
+    void SetFlag(uint8_t mask, bool on)
+    {
+        uint8_t& psw = state_.DirectSpace[sfr::kPsw];
+        psw = on ? (psw | mask) : (psw & ~mask);
+    }
+    void UpdateBankBase() { state_.bankBase = state_.DirectSpace[sfr::kPsw] & 0x18; }
+    uint16_t Dptr() const
+    {
+        return static_cast<uint16_t>(state_.DirectSpace[sfr::kDph] << 8 |
+                                     state_.DirectSpace[sfr::kDpl]);
+    }
+    void SetDptr(uint16_t value)
+    {
+        state_.DirectSpace[sfr::kDpl] = value & 0xFF;
+        state_.DirectSpace[sfr::kDph] = value >> 8;
+    }
+
+    uint64_t EffectiveExternalAddress(uint32_t address, bool viaRi, bool programAccess) const;
+    void RebuildWriteHooks();
+    void RunWriteHook(WriteHook hook, uint8_t value);
+    void DataFlashCommand(uint8_t command);
+    void Report(const std::string& text);
+
+    void StackCheck(uint32_t pushes);
+    void Push(uint8_t value);
+    uint8_t Pop();
+    void Call(uint32_t returnAddress, uint32_t target);
+
+    bool AcceptInterrupt();
+    void RunTimers01(uint8_t p3, uint32_t cycles, uint8_t tcon, uint8_t tmod);
+    template <size_t Index> void RunTimer(uint8_t p3, uint32_t cycles, uint8_t tcon, uint8_t tmod);
+    void RunTimer0Mode3(uint8_t p3, uint32_t cycles);
+    void RunTimer2(uint8_t p1, uint32_t cycles);
+    void TransmitCheck();
+    void EnterInterrupt(uint32_t vector, bool highPriority);
+
+    CCodeMemory& code_;
+    std::vector<uint8_t>& externalRam_;
+    IMessageSink* sink_ = nullptr;
+    const IPortOverride* buttons_ = nullptr;
+    MemoryOptionsType options_;
+    int32_t ramSize_ = 128;
+    bool monitorBreakUsed_ = false;
+    uint16_t monitorBreakAddress_ = 0;
+    uint32_t cycles_ = 0; // of the instruction being executed
+    std::array<WriteHook, 256> writeHooks_{};
+    ProcessorState state_;
+};
+
+inline uint8_t CSim8051::ReadDirect(uint32_t address) const
+{
+    if (address > 0xFF) {
+        return 0;
+    }
+    const uint8_t stored = state_.DirectSpace[address];
+    // P0-P3 are 80h, 90h, A0h, B0h.
+    if (buttons_ != nullptr && (address & 0xCF) == 0x80) {
+        return buttons_->PortReadOverride(ButtonResource::kPort, address, stored);
+    }
+    return stored;
+}
+
+inline void CSim8051::WriteDirect(uint32_t address, uint32_t value)
+{
+    if (address > 0xFF) {
+        return;
+    }
+    state_.DirectSpace[address] = static_cast<uint8_t>(value);
+    if (const WriteHook hook = writeHooks_[address]; hook != WriteHook::kNone) {
+        RunWriteHook(hook, static_cast<uint8_t>(value));
+    }
+}
+
+inline uint8_t CSim8051::ReadIndirect(uint32_t address) const
+{
+    if (address < 0x80) {
+        return ReadDirect(address);
+    }
+    return address <= 0xFF ? state_.UpperRam[address - 0x80] : 0;
+}
+
+inline void CSim8051::WriteIndirect(uint32_t address, uint32_t value)
+{
+    if (address < 0x80) {
+        WriteDirect(address, value);
+    } else if (address <= 0xFF) {
+        state_.UpperRam[address - 0x80] = static_cast<uint8_t>(value);
+    }
+}
+
+inline bool CSim8051::ReadBit(uint8_t bit) const
+{
+    return (ReadDirect(BitByteAddress(bit)) & (1u << (bit & 7))) != 0;
+}
+
+inline void CSim8051::WriteBit(uint8_t bit, bool value)
+{
+    const uint8_t address = BitByteAddress(bit);
+    const uint8_t mask = static_cast<uint8_t>(1u << (bit & 7));
+    const uint8_t old = ReadDirect(address);
+    WriteDirect(address, value ? (old | mask) : (old & ~mask));
+}
+
+// The peripheral checks run around every instruction; their common case
+// (nothing requested, no timer running) stays inline.
+
+inline void CSim8051::SampleExternalInterrupts()
+{
+    constexpr uint8_t kPins = sfr::kPinInt0 | sfr::kPinInt1;
+    const uint8_t p3 = ReadDirect(sfr::kP3);
+    const uint8_t tcon = state_.DirectSpace[sfr::kTcon];
+    // IT0 (TCON bit 0) and IT1 (bit 2) moved onto their pins (P3 bits 2, 3).
+    const uint8_t edgeTriggered =
+        static_cast<uint8_t>((tcon & sfr::kIt0) << 2 | (tcon & sfr::kIt1) << 1);
+    const uint8_t fallen = state_.previousP3 & ~p3;
+    // A falling edge always requests; a level-triggered request follows the
+    // pin; an edge-triggered one stays until accepted.
+    state_.externalPending =
+        static_cast<uint8_t>((fallen & kPins) | (~edgeTriggered & ~p3 & kPins) |
+                             (edgeTriggered & state_.externalPending));
+}
+
+inline bool CSim8051::PollInterrupts()
+{
+    const auto& space = state_.DirectSpace;
+    const uint8_t ie = space[sfr::kIe];
+    // The transmit check counts as a request whenever it would act.
+    const bool transmitDue =
+        (ie & sfr::kEs) &&
+        (state_.transmitBusy ? state_.transmitCountdown < 0 : state_.transmitCountdown != 10);
+    const uint8_t tcon = space[sfr::kTcon];
+    const uint8_t t2con = space[sfr::kT2con];
+    const uint8_t scon = space[sfr::kScon];
+    const uint8_t pending = state_.externalPending;
+    // Nearly every poll finds no request flag raised at all.
+    if (((tcon & (sfr::kTf1 | sfr::kTf0)) | (t2con & (sfr::kTf2 | sfr::kExf2)) |
+         (scon & (sfr::kTi | sfr::kRi)) | pending | transmitDue) == 0) {
+        return false;
+    }
+    // Each request moved onto its IE bit: TF1 -> ET1, TF0 -> ET0, INT1 -> EX1, INT0 -> EX0.
+    const uint8_t requests =
+        static_cast<uint8_t>(((tcon >> 4) & (sfr::kEt1 | sfr::kEt0)) |
+                             ((pending >> 1) & sfr::kEx1) | ((pending >> 2) & sfr::kEx0)) |
+        ((t2con & (sfr::kTf2 | sfr::kExf2)) ? sfr::kEt2 : 0) |
+        (((scon & (sfr::kTi | sfr::kRi)) || transmitDue) ? sfr::kEs : 0);
+    return (requests & ie) != 0 && AcceptInterrupt();
+}
+
+inline void CSim8051::UpdateTimers(uint32_t cycles)
+{
+    const auto& space = state_.DirectSpace;
+    uint8_t p1 = space[sfr::kP1];
+    uint8_t p3 = space[sfr::kP3];
+    if (buttons_ != nullptr) {
+        p1 = ReadDirect(sfr::kP1);
+        p3 = ReadDirect(sfr::kP3);
+    }
+    const uint8_t tcon = space[sfr::kTcon];
+    const uint8_t tmod = space[sfr::kTmod];
+    if ((tcon & (sfr::kTr0 | sfr::kTr1)) || (tmod & 0x03) == 0x03) {
+        RunTimers01(p3, cycles, tcon, tmod);
+    }
+    const uint8_t t2con = space[sfr::kT2con];
+    if ((t2con & sfr::kTr2) && (t2con & (sfr::kTclk | sfr::kRclk)) == 0) {
+        RunTimer2(p1, cycles);
+    }
+    if (state_.transmitBusy) {
+        state_.transmitCountdown -= static_cast<int32_t>(cycles);
+    }
+    state_.previousP1 = p1;
+    state_.previousP3 = p3;
+}

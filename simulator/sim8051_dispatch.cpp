@@ -1,0 +1,286 @@
+#include "simulator/sim8051_ops.h"
+#include "simulator/timers_inline.h"
+
+#include "common/text_util.h"
+
+struct CSim8051::Dispatch
+{
+    using Handler = void (*)(CSim8051&, uint8_t);
+    using S = CSim8051;
+    using Ops = CSim8051::Ops;
+    using Loc = sim_detail::Loc;
+    using AluOp = sim_detail::AluOp;
+
+    // The dispatch table is derived from the opcode table: mnemonic and
+    // operand kinds pick the handler, so the two cannot drift apart.
+    template <class Pick> static constexpr Handler ByLoc(O kind, Pick pick)
+    {
+        switch (kind) {
+        case O::kA:
+            return pick.template operator()<Loc::kA>();
+        case O::kRn:
+            return pick.template operator()<Loc::kRn>();
+        case O::kAtRi:
+            return pick.template operator()<Loc::kAtRi>();
+        case O::kDirect:
+            return pick.template operator()<Loc::kDirect>();
+        case O::kImm8:
+            return pick.template operator()<Loc::kImm>();
+        default:
+            return &Ops::Undefined;
+        }
+    }
+
+    template <AluOp Alu> static constexpr Handler SelectAlu(const OpcodeInfo& row)
+    {
+        const O first = row.operands[0];
+        const O second = row.operands[1];
+        if (first == O::kA) {
+            return ByLoc(second, []<Loc L>() { return &Ops::AluA<Alu, L>; });
+        }
+        if (first == O::kDirect) {
+            return ByLoc(second, []<Loc L>() { return &Ops::AluDirect<Alu, L>; });
+        }
+        if constexpr (Alu == AluOp::kOrl || Alu == AluOp::kAnl) {
+            return second == O::kNotBit ? &Ops::AluCarry<Alu, true> : &Ops::AluCarry<Alu, false>;
+        }
+        return &Ops::Undefined;
+    }
+
+    template <Mn M> static constexpr Handler SelectBitFamily(O operand)
+    {
+        if (operand == O::kC) {
+            return &Ops::CarryOp<M>;
+        }
+        if (operand == O::kBit) {
+            return &Ops::BitOp<M>;
+        }
+        if constexpr (M != Mn::kSetb) {
+            return &Ops::AccOp<M>;
+        }
+        return &Ops::Undefined;
+    }
+
+    static constexpr Handler SelectMov(uint8_t opcode, const OpcodeInfo& row)
+    {
+        const O first = row.operands[0];
+        const O second = row.operands[1];
+        if (opcode == kMovDirectDirect) {
+            return &Ops::MovDirectDirect;
+        }
+        if (first == O::kDptr) {
+            return &Ops::MovDptr;
+        }
+        if (first == O::kBit) {
+            return &Ops::MovBitCarry;
+        }
+        if (first == O::kC) {
+            return &Ops::MovCarryBit;
+        }
+        return ByLoc(first, [second]<Loc D>() {
+            return ByLoc(second, []<Loc Src>() { return &Ops::Mov<D, Src>; });
+        });
+    }
+
+    static constexpr Handler SelectMovx(const OpcodeInfo& row)
+    {
+        const bool read = row.operands[0] == O::kA;
+        const bool viaRi = row.operands[read ? 1 : 0] == O::kAtRi;
+        if (read) {
+            return viaRi ? &Ops::Movx<true, true> : &Ops::Movx<true, false>;
+        }
+        return viaRi ? &Ops::Movx<false, true> : &Ops::Movx<false, false>;
+    }
+
+    static constexpr Handler Select(uint8_t opcode)
+    {
+        const OpcodeInfo& row = OpcodeTable[opcode];
+        const O first = row.operands[0];
+        const O second = row.operands[1];
+        switch (row.mnemonic) {
+        case Mn::kNop:
+            return &Ops::Nop;
+        case Mn::kAjmp:
+            return &Ops::Ajmp;
+        case Mn::kAcall:
+            return &Ops::Acall;
+        case Mn::kLjmp:
+            return &Ops::Ljmp;
+        case Mn::kLcall:
+            return &Ops::Lcall;
+        case Mn::kRet:
+            return &Ops::Ret;
+        case Mn::kReti:
+            return &Ops::Reti;
+        case Mn::kSjmp:
+            return &Ops::Sjmp;
+        case Mn::kJmp:
+            return &Ops::JmpIndirect;
+        case Mn::kJc:
+            return &Ops::JumpIf<Mn::kJc>;
+        case Mn::kJnc:
+            return &Ops::JumpIf<Mn::kJnc>;
+        case Mn::kJz:
+            return &Ops::JumpIf<Mn::kJz>;
+        case Mn::kJnz:
+            return &Ops::JumpIf<Mn::kJnz>;
+        case Mn::kJb:
+            return &Ops::JumpBit<Mn::kJb>;
+        case Mn::kJnb:
+            return &Ops::JumpBit<Mn::kJnb>;
+        case Mn::kJbc:
+            return &Ops::JumpBit<Mn::kJbc>;
+        case Mn::kCjne:
+            return ByLoc(first, [second]<Loc A>() {
+                return ByLoc(second, []<Loc B>() { return &Ops::Cjne<A, B>; });
+            });
+        case Mn::kDjnz:
+            return ByLoc(first, []<Loc L>() { return &Ops::Djnz<L>; });
+        case Mn::kRr:
+            return &Ops::Rotate<Mn::kRr>;
+        case Mn::kRrc:
+            return &Ops::Rotate<Mn::kRrc>;
+        case Mn::kRl:
+            return &Ops::Rotate<Mn::kRl>;
+        case Mn::kRlc:
+            return &Ops::Rotate<Mn::kRlc>;
+        case Mn::kSwap:
+            return &Ops::Rotate<Mn::kSwap>;
+        case Mn::kInc:
+            return first == O::kDptr ? &Ops::IncDptr
+                                     : ByLoc(first, []<Loc L>() { return &Ops::Step<1, L>; });
+        case Mn::kDec:
+            return ByLoc(first, []<Loc L>() { return &Ops::Step<-1, L>; });
+        case Mn::kAdd:
+            return SelectAlu<AluOp::kAdd>(row);
+        case Mn::kAddc:
+            return SelectAlu<AluOp::kAddc>(row);
+        case Mn::kSubb:
+            return SelectAlu<AluOp::kSubb>(row);
+        case Mn::kOrl:
+            return SelectAlu<AluOp::kOrl>(row);
+        case Mn::kAnl:
+            return SelectAlu<AluOp::kAnl>(row);
+        case Mn::kXrl:
+            return SelectAlu<AluOp::kXrl>(row);
+        case Mn::kMov:
+            return SelectMov(opcode, row);
+        case Mn::kMovc:
+            return second == O::kAtAPc ? &Ops::MovcPc : &Ops::MovcDptr;
+        case Mn::kMovx:
+            return SelectMovx(row);
+        case Mn::kPush:
+            return &Ops::Push;
+        case Mn::kPop:
+            return &Ops::Pop;
+        case Mn::kClr:
+            return SelectBitFamily<Mn::kClr>(first);
+        case Mn::kCpl:
+            return SelectBitFamily<Mn::kCpl>(first);
+        case Mn::kSetb:
+            return SelectBitFamily<Mn::kSetb>(first);
+        case Mn::kDa:
+            return &Ops::Da;
+        case Mn::kMul:
+            return &Ops::Mul;
+        case Mn::kDiv:
+            return &Ops::Div;
+        case Mn::kXch:
+            return ByLoc(second, []<Loc L>() { return &Ops::Xch<L>; });
+        case Mn::kXchd:
+            return &Ops::Xchd;
+        case Mn::kUndefined:
+        case Mn::kCount:
+            return &Ops::Undefined;
+        }
+        return &Ops::Undefined;
+    }
+
+    static constexpr std::array<Handler, 256> MakeDispatch()
+    {
+        std::array<Handler, 256> table{};
+        for (int opcode = 0; opcode < 256; ++opcode) {
+            table[opcode] = Select(static_cast<uint8_t>(opcode));
+        }
+        return table;
+    }
+
+    static const std::array<Handler, 256> kTable;
+
+    static constexpr bool OnlyA5IsUndefined();
+};
+
+constexpr std::array<CSim8051::Dispatch::Handler, 256> CSim8051::Dispatch::kTable = MakeDispatch();
+
+constexpr bool CSim8051::Dispatch::OnlyA5IsUndefined()
+{
+    for (int opcode = 0; opcode < 256; ++opcode) {
+        if ((kTable[opcode] == &Ops::Undefined) != (opcode == 0xA5)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CSim8051::StackCheck(uint32_t pushes)
+{
+    const uint32_t top = state_.DirectSpace[sfr::kSp] + pushes;
+    if (top > state_.maxSp) {
+        state_.maxSp = top;
+    }
+    if (top >= static_cast<uint32_t>(ramSize_)) {
+        Report(StrFormat(kStackMessage, static_cast<int>(top), state_.pc));
+    }
+}
+
+void CSim8051::Push(uint8_t value)
+{
+    uint8_t& sp = state_.DirectSpace[sfr::kSp];
+    ++sp;
+    WriteIndirect(sp, value);
+}
+
+uint8_t CSim8051::Pop()
+{
+    uint8_t& sp = state_.DirectSpace[sfr::kSp];
+    const uint8_t value = ReadIndirect(sp);
+    --sp;
+    return value;
+}
+
+void CSim8051::Call(uint32_t returnAddress, uint32_t target)
+{
+    StackCheck(2);
+    Push(returnAddress & 0xFF);
+    Push((returnAddress >> 8) & 0xFF);
+    ++state_.CallDepth;
+    state_.pc = target;
+}
+
+void CSim8051::ExecuteInstruction()
+{
+#if !defined(__SANITIZE_ADDRESS__) // sanitized builds cannot compare function addresses here
+    static_assert(Dispatch::OnlyA5IsUndefined());
+#endif
+    state_.pcWrapped = false;
+    state_.messageShown = false;
+    SampleExternalInterrupts();
+    if (state_.pc > 0xFFFF) {
+        Report(kPcWrapMessage);
+        state_.pc &= 0xFFFF;
+        state_.pcWrapped = true;
+    }
+    const uint8_t op = code_.ReadCodeByte(state_.pc);
+    if ((state_.DirectSpace[sfr::kIe] & sfr::kEa) && !state_.highInService && op != 0x32 &&
+        PollInterrupts()) {
+        state_.interruptTaken = true;
+        return;
+    }
+    code_.AddExecution(state_.pc);
+    cycles_ = OpcodeTable[op].cycles;
+    Dispatch::kTable[op](*this, op);
+    state_.cycles += cycles_;
+    state_.totalCycles += cycles_;
+    UpdateTimers(cycles_);
+    UpdateBankBase();
+}
