@@ -57,6 +57,9 @@ void CSim8051::RunWriteHook(WriteHook hook, uint8_t value)
         break;
     case WriteHook::kSbuf:
         state_.transmitBusy = true;
+        if (sbufTap_) {
+            sbufTap_(value);
+        }
         break;
     case WriteHook::kPsw:
         UpdateBankBase();

@@ -7,6 +7,7 @@
 #include "simulator/sfr.h"
 
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -70,6 +71,9 @@ public:
 
     void SetMessageSink(IMessageSink* sink) { sink_ = sink; }
     void SetPortOverride(const IPortOverride* buttons) { buttons_ = buttons; }
+    // Sees every byte the program writes to SBUF (a headless console);
+    // changes nothing in the model.
+    void SetSbufTap(std::function<void(uint8_t)> tap) { sbufTap_ = std::move(tap); }
     void SetMemoryOptions(const MemoryOptionsType& options) { options_ = options; }
     const MemoryOptionsType& MemoryOptions() const { return options_; }
     // 0 8751, 1 8752, 2 8031, 3 8032.
@@ -179,6 +183,7 @@ private:
     std::vector<uint8_t>& externalRam_;
     IMessageSink* sink_ = nullptr;
     const IPortOverride* buttons_ = nullptr;
+    std::function<void(uint8_t)> sbufTap_;
     MemoryOptionsType options_;
     int32_t ramSize_ = 128;
     bool monitorBreakUsed_ = false;
