@@ -4,35 +4,12 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sys/wait.h>
+
+#include "tool_runner.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult
-{
-    int status = -1;
-    std::string out;
-};
-
-RunResult RunAsm51(const std::string& arguments)
-{
-    RunResult result;
-    const std::string command = std::string(ASM51_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        result.out.append(buffer, n);
-    }
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
 
 class Asm51Test : public ::testing::Test
 {
@@ -60,7 +37,7 @@ TEST_F(Asm51Test, AssemblesTheBlinkExample)
     const fs::path example = fs::path(IDE51_SOURCE_DIR) / "examples/blink";
     Copy(example / "board.inc");
     const std::string source = Copy(example / "blink.a51");
-    const RunResult r = RunAsm51("--sym " + source);
+    const RunResult r = RunTool(ASM51_PATH, "--sym " + source);
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("Assembling " + source + "\n"), std::string::npos);
     EXPECT_NE(r.out.find("\nDone - 0 error(s), 0 warning(s)\n"), std::string::npos);
@@ -76,7 +53,7 @@ TEST_F(Asm51Test, AssemblesTheBlinkExample)
 TEST_F(Asm51Test, ErrorsGiveStatusOneAndOptionsSwitchFiles)
 {
     const std::string source = Copy(fs::path(IDE51_TEST_DATA_DIR) / "every_message.a51");
-    const RunResult r = RunAsm51("--no-hex --no-list " + source);
+    const RunResult r = RunTool(ASM51_PATH, "--no-hex --no-list " + source);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find(" Invalid instruction -> FOO\n"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir_ / "every_message.HEX"));
@@ -86,14 +63,14 @@ TEST_F(Asm51Test, ErrorsGiveStatusOneAndOptionsSwitchFiles)
 
 TEST_F(Asm51Test, UsageErrorsAndUnreadableFilesGiveStatusTwo)
 {
-    EXPECT_EQ(RunAsm51("").status, 2);
-    EXPECT_EQ(RunAsm51("--bogus x.a51").status, 2);
-    EXPECT_EQ(RunAsm51("--tab-width 0 x.a51").status, 2);
-    EXPECT_EQ(RunAsm51("--tab-width 33 x.a51").status, 2);
-    EXPECT_EQ(RunAsm51("a.a51 b.a51").status, 2);
-    EXPECT_EQ(RunAsm51((dir_ / "missing.a51").string()).status, 2);
-    EXPECT_EQ(RunAsm51(dir_.string()).status, 2); // a directory is not a source
-    const RunResult help = RunAsm51("--help");
+    EXPECT_EQ(RunTool(ASM51_PATH, "").status, 2);
+    EXPECT_EQ(RunTool(ASM51_PATH, "--bogus x.a51").status, 2);
+    EXPECT_EQ(RunTool(ASM51_PATH, "--tab-width 0 x.a51").status, 2);
+    EXPECT_EQ(RunTool(ASM51_PATH, "--tab-width 33 x.a51").status, 2);
+    EXPECT_EQ(RunTool(ASM51_PATH, "a.a51 b.a51").status, 2);
+    EXPECT_EQ(RunTool(ASM51_PATH, (dir_ / "missing.a51").string()).status, 2);
+    EXPECT_EQ(RunTool(ASM51_PATH, dir_.string()).status, 2); // a directory is not a source
+    const RunResult help = RunTool(ASM51_PATH, "--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: asm51"), std::string::npos);
 }

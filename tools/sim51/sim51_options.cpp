@@ -1,0 +1,148 @@
+#include "sim51_options.h"
+
+#include <cstdlib>
+#include <cstring>
+
+const char kSim51Usage[] =
+    "Usage: sim51 [options] FILE.a51\n"
+    "\n"
+    "Assembles an 8051 source file and runs it in the simulator without a window.\n"
+    "At the end it prints the registers, the cycle counters, the number of\n"
+    "instructions executed and the simulated instructions per second.\n"
+    "\n"
+    "Options:\n"
+    "  --max-instructions N   stop after N instructions (default 100000000)\n"
+    "  --until ADDR           stop when PC reaches ADDR, written as the assembler\n"
+    "                         reads it: 0100H, 256, or a label such as done\n"
+    "  --processor TYPE       8751, 8752 (default), 8031 or 8032\n"
+    "  --variant V            standard (default) or aduc84x\n"
+    "  --p2-ri                use P2 for @Ri addressing of external memory\n"
+    "  --paged                enable paged external memory\n"
+    "  --page-control ADDR    direct address whose byte selects the page (default 0)\n"
+    "  --pages N              number of 64 KB pages: 1, 2, 4, 8 or 16 (default 1)\n"
+    "  --trace                print one line per executed instruction:\n"
+    "                         PC=.. OP=.. A=.. B=.. PSW=.. SP=.. DPTR=.. R=.. CYC=..\n"
+    "                         and PC=.. INT=<vector> ... for an interrupt entry\n"
+    "  --coverage FILE        write the coverage report to FILE\n"
+    "  --uart                 print each byte written to SBUF as it is written\n"
+    "  -h, --help             show this help\n"
+    "\n"
+    "Messages of the simulator (stack overflow, undefined opcode, PC wrap) are\n"
+    "printed on stderr and halt the run at that instruction.\n"
+    "\n"
+    "Exit status: 0 when the run stopped where asked or at the instruction\n"
+    "limit, 1 on assembler errors, 2 on usage errors, 3 when a message of the\n"
+    "simulator halted the run.\n";
+
+namespace {
+
+bool ParseCount(const char* text, int64_t& value)
+{
+    char* end = nullptr;
+    const long long parsed = std::strtoll(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || parsed < 0) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+struct Choice
+{
+    const char* text;
+    int value;
+};
+
+bool ParseChoice(const char* text, const Choice* choices, size_t count, int& value)
+{
+    for (size_t i = 0; i < count; ++i) {
+        if (std::strcmp(text, choices[i].text) == 0) {
+            value = choices[i].value;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool ParseSim51Options(int argc, char** argv, Sim51OptionsType& options, std::string& error)
+{
+    static const Choice kProcessors[] = {{"8751", 0}, {"8752", 1}, {"8031", 2}, {"8032", 3}};
+    static const Choice kVariants[] = {{"standard", 0}, {"aduc84x", 1}};
+    static const Choice kPages[] = {{"1", 0}, {"2", 1}, {"4", 2}, {"8", 3}, {"16", 4}};
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        auto value = [&]() -> const char* { return argv[++i]; };
+        auto needsValue = [&]() {
+            error = "missing value for " + arg;
+            return false;
+        };
+        if (arg == "-h" || arg == "--help") {
+            options.help = true;
+            return true;
+        } else if (arg == "--trace") {
+            options.trace = true;
+        } else if (arg == "--uart") {
+            options.uart = true;
+        } else if (arg == "--p2-ri") {
+            options.useP2ForRi = true;
+        } else if (arg == "--paged") {
+            options.paged = true;
+        } else if (arg == "--max-instructions" || arg == "--until" || arg == "--processor" ||
+                   arg == "--variant" || arg == "--page-control" || arg == "--pages" ||
+                   arg == "--coverage") {
+            if (!hasValue) {
+                return needsValue();
+            }
+            const char* text = value();
+            int choice = 0;
+            if (arg == "--max-instructions") {
+                if (!ParseCount(text, options.maxInstructions)) {
+                    error = "the instruction limit must be a whole number: " + std::string(text);
+                    return false;
+                }
+            } else if (arg == "--until") {
+                options.until = text;
+            } else if (arg == "--page-control") {
+                options.pageControl = text;
+            } else if (arg == "--coverage") {
+                options.coverageFile = text;
+            } else if (arg == "--processor") {
+                if (!ParseChoice(text, kProcessors, std::size(kProcessors), choice)) {
+                    error =
+                        "unknown processor " + std::string(text) + " (8751, 8752, 8031 or 8032)";
+                    return false;
+                }
+                options.processorType = choice;
+            } else if (arg == "--variant") {
+                if (!ParseChoice(text, kVariants, std::size(kVariants), choice)) {
+                    error = "unknown variant " + std::string(text) + " (standard or aduc84x)";
+                    return false;
+                }
+                options.variant = static_cast<ProcessorVariant>(choice);
+            } else {
+                if (!ParseChoice(text, kPages, std::size(kPages), choice)) {
+                    error = "the number of pages must be 1, 2, 4, 8 or 16: " + std::string(text);
+                    return false;
+                }
+                options.pagesIndex = choice;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return false;
+        } else if (!options.source.empty()) {
+            error = "more than one file given: " + arg;
+            return false;
+        } else {
+            options.source = arg;
+        }
+    }
+    if (options.source.empty()) {
+        error = "no source file given";
+        return false;
+    }
+    return true;
+}

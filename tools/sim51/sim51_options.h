@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "simulator/processor_state.h"
+
+// What the sim51 command line asks for.
+struct Sim51OptionsType
+{
+    std::string source;
+    int64_t maxInstructions = 100'000'000;
+    std::string until;     // an address as the assembler reads it; empty: none
+    int processorType = 1; // 0 8751, 1 8752, 2 8031, 3 8032
+    ProcessorVariant variant = ProcessorVariant::kStandard;
+    bool useP2ForRi = false;
+    bool paged = false;
+    std::string pageControl = "0"; // direct address selecting the page
+    int pagesIndex = 0;            // 0-4: 1, 2, 4, 8 or 16 pages
+    bool trace = false;
+    std::string coverageFile;
+    bool uart = false;
+    bool help = false;
+};
+
+// Parses argv; on failure returns false with a message for the user.
+bool ParseSim51Options(int argc, char** argv, Sim51OptionsType& options, std::string& error);
+
+extern const char kSim51Usage[];
