@@ -43,7 +43,10 @@ void FormatByte(std::string& out, uint32_t value, int radix, int defaultRadix)
     }
 }
 
-void FormatWord(std::string& out, uint32_t value, int radix, int defaultRadix)
+namespace {
+
+// Words and double words: ASCII shows nothing, the others by width.
+void FormatWide(std::string& out, uint32_t value, int radix, int defaultRadix, int bits)
 {
     switch (Resolve(radix, defaultRadix)) {
     case kRadixDecimal:
@@ -52,29 +55,24 @@ void FormatWord(std::string& out, uint32_t value, int radix, int defaultRadix)
     case kRadixAscii:
         break;
     case kRadixBinary:
-        AppendBinary(out, value, 16);
+        AppendBinary(out, value, bits);
         break;
     default:
-        out += StrFormat("%04X", value);
+        out += StrFormat("%0*X", bits / 4, value);
         break;
     }
 }
 
+} // namespace
+
+void FormatWord(std::string& out, uint32_t value, int radix, int defaultRadix)
+{
+    FormatWide(out, value, radix, defaultRadix, 16);
+}
+
 void FormatDoubleWord(std::string& out, uint32_t value, int radix, int defaultRadix)
 {
-    switch (Resolve(radix, defaultRadix)) {
-    case kRadixDecimal:
-        out += StrFormat("%u", value);
-        break;
-    case kRadixAscii:
-        break;
-    case kRadixBinary:
-        AppendBinary(out, value, 32);
-        break;
-    default:
-        out += StrFormat("%08X", value);
-        break;
-    }
+    FormatWide(out, value, radix, defaultRadix, 32);
 }
 
 void FormatRegisterWord(std::string& out, uint32_t value, int radix, int defaultRadix)
