@@ -137,14 +137,8 @@ void CSimulator::StepInto()
     }
     haltRequest_ = true;
     sim_.State().cycles = 0;
-    if (ExecuteOnce()) {
-        // The next idle call halts at the vector: the halt request is set.
-        stopTarget_ = -1;
-        stepOverInterrupt_ = true;
-        sim_.State().CallDepth = 1;
-    } else {
-        stopTarget_ = Pc();
-    }
+    // An interrupt entry instead halts at the vector on the next idle call.
+    StepOnce();
 }
 
 void CSimulator::StepOver()
@@ -160,8 +154,14 @@ void CSimulator::StepOver()
         RunChunk(stopTarget_);
         return;
     }
+    // An interrupt entry instead runs the routine to its RETI, then the
+    // interrupted instruction.
+    StepOnce();
+}
+
+void CSimulator::StepOnce()
+{
     if (ExecuteOnce()) {
-        // Run the routine to its RETI, then the interrupted instruction.
         stopTarget_ = -1;
         stepOverInterrupt_ = true;
         sim_.State().CallDepth = 1;

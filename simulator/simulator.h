@@ -106,6 +106,9 @@ private:
     void RebuildBreakpointMap();
     // Executes one instruction; true when an interrupt was entered instead.
     bool ExecuteOnce();
+    // One step of StepInto/StepOver: halts after it, or after an entered
+    // interrupt's routine.
+    void StepOnce();
     void HaltHere();
 
     CCodeMemory code_;
