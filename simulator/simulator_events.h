@@ -22,6 +22,7 @@ public:
     }
     void SymbolsChanged() override
     {
+        simulator_.Watches().InvalidateWatchLocations();
         if (symbolsChanged_) {
             symbolsChanged_();
         }
