@@ -3,6 +3,7 @@
 #include "simulator/code_memory.h"
 #include "simulator/module_list.h"
 #include "simulator/sim8051.h"
+#include "simulator/virtual_buttons.h"
 #include "simulator/watches.h"
 
 #include <array>
@@ -47,11 +48,14 @@ public:
     const CSim8051& Processor() const { return sim_; }
     const std::vector<uint8_t>& ExternalRam() const { return externalRam_; }
     CWatchList& Watches() { return watches_; }
+    CVirtualButtonList& Buttons() { return buttons_; }
+    const CVirtualButtonList& Buttons() const { return buttons_; }
 
-    // The assembler's evaluator and tables, for watch names.
+    // The assembler's evaluator and tables, for watch names and button addresses.
     void SetSymbolResolver(ISymbolResolver* resolver)
     {
         watches_.SetSymbolResolver(resolver);
+        buttons_.SetSymbolResolver(resolver);
     }
 
     void SetMessageSink(IMessageSink* sink);
@@ -122,6 +126,7 @@ private:
     std::vector<uint8_t> externalRam_;
     CSim8051 sim_;
     CWatchList watches_{*this};
+    CVirtualButtonList buttons_{sim_};
     IMessageSink* sink_ = nullptr;
 
     MemoryOptionsType options_;

@@ -23,6 +23,7 @@ public:
     void SymbolsChanged() override
     {
         simulator_.Watches().InvalidateWatchLocations();
+        simulator_.Buttons().EvaluateAddresses();
         if (symbolsChanged_) {
             symbolsChanged_();
         }
