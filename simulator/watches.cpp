@@ -267,40 +267,43 @@ void CWatchList::WriteUnit(int32_t resource, int64_t location, uint32_t value)
     }
 }
 
+std::optional<uint32_t> CWatchList::AssembleValue(const WatchRecordType& watch, int bytes) const
+{
+    if (!OrderFits(watch, bytes)) {
+        return std::nullopt;
+    }
+    std::array<int64_t, 4> units{};
+    for (int i = 0; i < bytes; ++i) {
+        units[i] = ReadUnit(watch.resourceType, int64_t{watch.location} + i);
+        if (units[i] < 0) {
+            return std::nullopt;
+        }
+    }
+    uint64_t value = 0;
+    for (int k = 0; k < bytes; ++k) {
+        value = value * 256 + static_cast<uint64_t>(units[watch.byteOrder[k]]);
+    }
+    return static_cast<uint32_t>(value);
+}
+
 std::string CWatchList::FormatValue(const WatchRecordType& watch, int32_t format, size_t room) const
 {
     const int32_t resource = watch.resourceType;
     const int64_t first = watch.location;
     std::string out;
-    // Units of a Word or Double Word, the most significant first; empty when
-    // one of them cannot be read.
-    auto assemble = [&](int bytes) -> std::optional<uint32_t> {
-        std::array<int64_t, 4> units{};
-        for (int i = 0; i < bytes; ++i) {
-            units[i] = ReadUnit(resource, first + i);
-            if (units[i] < 0) {
-                return std::nullopt;
-            }
-        }
-        uint64_t value = 0;
-        for (int k = 0; k < bytes; ++k) {
-            value = value * 256 + static_cast<uint64_t>(units[watch.byteOrder[k]]);
-        }
-        return static_cast<uint32_t>(value);
-    };
     switch (format) {
     case kWatchByte:
         FormatByte(out, static_cast<uint32_t>(ReadUnit(resource, first)), watch.radix,
                    defaultRadix_);
         return out;
     case kWatchWord:
-        if (const auto value = OrderFits(watch, 2) ? assemble(2) : std::nullopt) {
+        if (const auto value = AssembleValue(watch, 2)) {
             FormatWord(out, *value, watch.radix, defaultRadix_);
             return out;
         }
         return "***";
     case kWatchDoubleWord:
-        if (const auto value = OrderFits(watch, 4) ? assemble(4) : std::nullopt) {
+        if (const auto value = AssembleValue(watch, 4)) {
             FormatDoubleWord(out, *value, watch.radix, defaultRadix_);
             return out;
         }

@@ -90,6 +90,8 @@ private:
     int32_t Evaluate(std::string_view text);
     int64_t ReadUnit(int32_t resource, int64_t location) const;
     void WriteUnit(int32_t resource, int64_t location, uint32_t value);
+    // A Word or Double Word in byte order; empty when a unit cannot be read.
+    std::optional<uint32_t> AssembleValue(const WatchRecordType& watch, int bytes) const;
     std::string FormatValue(const WatchRecordType& watch, int32_t format, size_t room) const;
     void WriteValue(const WatchRecordType& watch, int32_t format, std::string_view text);
 
