@@ -42,6 +42,8 @@ struct WatchRecordType
     int32_t stringLength = 0;
     int32_t radix = 0;
     std::string name;
+
+    bool operator==(const WatchRecordType&) const = default;
 };
 
 inline constexpr const char* kByteOrderMessage = "Invalid values specified for watch byte order.";
