@@ -22,6 +22,7 @@ void CSimulator::SetMessageSink(IMessageSink* sink)
 {
     sink_ = sink;
     sim_.SetMessageSink(sink);
+    watches_.SetMessageSink(sink);
 }
 
 void CSimulator::SetOptions(bool useP2ForRi, bool pagedEnable, int32_t controlAddress,

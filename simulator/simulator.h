@@ -3,6 +3,8 @@
 #include "simulator/code_memory.h"
 #include "simulator/module_list.h"
 #include "simulator/sim8051.h"
+#include "simulator/virtual_buttons.h"
+#include "simulator/watches.h"
 
 #include <array>
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include <vector>
 
 class IMessageSink;
+class ISymbolResolver;
 
 struct BreakRecordType
 {
@@ -44,6 +47,16 @@ public:
     CSim8051& Processor() { return sim_; }
     const CSim8051& Processor() const { return sim_; }
     const std::vector<uint8_t>& ExternalRam() const { return externalRam_; }
+    CWatchList& Watches() { return watches_; }
+    CVirtualButtonList& Buttons() { return buttons_; }
+    const CVirtualButtonList& Buttons() const { return buttons_; }
+
+    // The assembler's evaluator and tables, for watch names and button addresses.
+    void SetSymbolResolver(ISymbolResolver* resolver)
+    {
+        watches_.SetSymbolResolver(resolver);
+        buttons_.SetSymbolResolver(resolver);
+    }
 
     void SetMessageSink(IMessageSink* sink);
     // From the options dialog; reaches the processor at once. The external
@@ -115,6 +128,8 @@ private:
     CModuleList modules_;
     std::vector<uint8_t> externalRam_;
     CSim8051 sim_;
+    CWatchList watches_{*this};
+    CVirtualButtonList buttons_{sim_};
     IMessageSink* sink_ = nullptr;
 
     MemoryOptionsType options_;

@@ -22,6 +22,8 @@ public:
     }
     void SymbolsChanged() override
     {
+        simulator_.Watches().InvalidateWatchLocations();
+        simulator_.Buttons().EvaluateAddresses();
         if (symbolsChanged_) {
             symbolsChanged_();
         }
