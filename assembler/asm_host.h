@@ -26,6 +26,8 @@ public:
     virtual const SymbolRecord* FindLabel(std::string_view name) const = 0;
     // kind: kMessageError or kMessageWarning.
     virtual void ReportMessage(const std::string& text, int kind) = 0;
+    // Every name the evaluator could not find, reported or not.
+    virtual void NameNotFound(std::string_view /*name*/) {}
 };
 
 // What the instruction encoders need besides evaluation.

@@ -5,7 +5,17 @@
 int32_t CAsmSymbolResolver::EvaluateText(std::string_view text, bool wide)
 {
     host_.messages.clear();
+    host_.undefinedName = false;
     return eval_.Evaluate(text, wide);
+}
+
+std::optional<int32_t> CAsmSymbolResolver::EvaluateDefined(std::string_view text, bool wide)
+{
+    const int32_t value = EvaluateText(text, wide);
+    if (host_.undefinedName) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 std::optional<SymbolRecord> CAsmSymbolResolver::FindSymbol(std::string_view name) const

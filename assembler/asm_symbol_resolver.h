@@ -15,6 +15,7 @@ public:
     explicit CAsmSymbolResolver(const CAssembler& assembler) : host_(assembler), eval_(host_) {}
 
     int32_t EvaluateText(std::string_view text, bool wide) override;
+    std::optional<int32_t> EvaluateDefined(std::string_view text, bool wide) override;
     std::optional<SymbolRecord> FindSymbol(std::string_view name) const override;
     int32_t FindBitName(std::string_view name) const override;
     int32_t FindSfrName(std::string_view name) const override;
@@ -40,8 +41,10 @@ private:
             return assembler_.Labels().Find(name);
         }
         void ReportMessage(const std::string& text, int) override { messages.push_back(text); }
+        void NameNotFound(std::string_view) override { undefinedName = true; }
 
         std::vector<std::string> messages;
+        bool undefinedName = false;
 
     private:
         const CAssembler& assembler_;

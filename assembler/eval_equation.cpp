@@ -531,6 +531,7 @@ int32_t CEvalEquation::EvaluateName(std::string_view term)
         }
     }
 
+    host_.NameNotFound(name);
     if (host_.Pass() == 2 || (host_.Pass() == 1 && host_.DefiningSymbol())) {
         host_.ReportMessage(
             StrFormat(" Undefined symbol/label: %.*s", static_cast<int>(name.size()), name.data()),

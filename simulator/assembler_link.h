@@ -36,6 +36,12 @@ public:
     // ending at the first comma); wide selects the 16-bit folding of
     // negative results.
     virtual int32_t EvaluateText(std::string_view text, bool wide) = 0;
+    // As EvaluateText, but nothing when the text names something undefined,
+    // so a misspelled watch does not show the byte at address 0.
+    virtual std::optional<int32_t> EvaluateDefined(std::string_view text, bool wide)
+    {
+        return EvaluateText(text, wide);
+    }
     virtual std::optional<SymbolRecord> FindSymbol(std::string_view name) const = 0;
     // Bit address of a bit name such as "TR0" or "P1.3", or -1.
     virtual int32_t FindBitName(std::string_view name) const = 0;

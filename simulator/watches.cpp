@@ -160,7 +160,10 @@ void CWatchList::InvalidateWatchLocations()
 
 int32_t CWatchList::Evaluate(std::string_view text)
 {
-    return resolver_ != nullptr ? resolver_->EvaluateText(text, true) : -1;
+    if (resolver_ == nullptr) {
+        return -1;
+    }
+    return resolver_->EvaluateDefined(text, true).value_or(-1);
 }
 
 int32_t CWatchList::ResolveDirect(WatchRecordType& watch)

@@ -42,6 +42,17 @@ protected:
     CVirtualButtonList& buttons = simulation.Buttons();
 };
 
+TEST_F(WatchResolverTest, MisspelledNamesShowNoValue)
+{
+    Raw(0x00) = 0x55; // what an undefined name, read as 0, would show
+    for (int32_t resource : {kWatchDirectMemory, kWatchIndirectMemory, kWatchExternalMemory}) {
+        const std::string shown = watches.FormatWatch(Add("COUNTT", resource, kWatchByte));
+        EXPECT_EQ(shown.find("55"), std::string::npos) << shown;
+        EXPECT_NE(shown.find("***"), std::string::npos) << shown;
+    }
+    EXPECT_EQ(watches.FormatWatch(Add("COUNT+0", kWatchIndirectMemory, kWatchByte)), "COUNT+0 00");
+}
+
 TEST_F(WatchResolverTest, NamesResolveThroughTheAssemblersTables)
 {
     Raw(0x30) = 0x12;
