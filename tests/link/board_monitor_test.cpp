@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "link/board_monitor.h"
+#include "link/simulator_monitor_target.h"
 #include "link_test_util.h"
 #include "scripted_board.h"
 
@@ -125,6 +126,33 @@ TEST(BoardMonitorTest, ProcessorStateRecordSetsPcAndRegistersInOrder)
     EXPECT_EQ(rig.device.WrittenText(), "\x06");
     EXPECT_EQ(rig.host.calls, (std::vector<std::string>{"Dump", "Show", "Update"}));
     EXPECT_FALSE(rig.monitor.BoardStateChanged());
+}
+
+TEST(BoardMonitorTest, RecordsReachTheSimulatedProcessor)
+{
+    MonitorRig rig;
+    CSimulator simulator;
+    simulator.Start();
+    CSimulatorMonitorTarget target(simulator);
+    CBoardMonitor monitor{rig.port, target, rig.host, rig.clock, rig.sink};
+    ASSERT_TRUE(monitor.Start(rig.Settings()));
+    monitor.Poll(); // the first poll sees a long silence and empties the ring
+    // IE, A, SP, PSW (bank 3), B, DPL, DPH; then upper RAM through @Ri.
+    for (const std::string& bytes :
+         {Record(4, 0, {0x00, 0x12, 0x81, 0x55, 0x2F, 0x18, 0x03, 0x34, 0x12}),
+          Record(1, 0x90, {0xAB})}) {
+        rig.device.Feed(bytes);
+        rig.clock.Advance(CBoardMonitor::kPollPeriodMs);
+        monitor.Poll();
+    }
+    const CSim8051& cpu = simulator.Processor();
+    EXPECT_EQ(cpu.Pc(), 0x1200u);
+    EXPECT_TRUE(simulator.IsHalted());
+    EXPECT_EQ(cpu.ReadDirect(0xE0), 0x55);
+    EXPECT_EQ(cpu.State().bankBase, 0x18); // PSW's side effect
+    EXPECT_EQ(cpu.ReadDirect(0x83), 0x12);
+    EXPECT_EQ(cpu.ReadIndirect(0x90), 0xAB);
+    EXPECT_EQ(cpu.ReadDirect(0x90), 0xFF); // P1 is untouched
 }
 
 TEST(BoardMonitorTest, InternalRamRecordGoesThroughIndirectWrites)

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "link/monitor_target.h"
+#include "simulator/simulator.h"
+
+// The board monitor's writes, applied to the simulation: what the board
+// reports becomes the simulated processor's state.
+class CSimulatorMonitorTarget : public IMonitorTarget
+{
+public:
+    explicit CSimulatorMonitorTarget(CSimulator& simulator) : simulator_(simulator) {}
+
+    // Through the run control, so the simulation halts at the new PC.
+    void SetPc(uint16_t address) override { simulator_.SetPc(address); }
+    void WriteIndirect(uint8_t address, uint8_t value) override
+    {
+        simulator_.Processor().WriteIndirect(address, value);
+    }
+    void WriteDirect(uint8_t address, uint8_t value) override
+    {
+        simulator_.Processor().WriteDirect(address, value);
+    }
+
+private:
+    CSimulator& simulator_;
+};
