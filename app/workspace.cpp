@@ -1,0 +1,199 @@
+// The workspace in use: loading, saving and switching workspace files.
+#include <fstream>
+#include <system_error>
+
+#include "app/app_model.h"
+#include "app/settings_keys.h"
+
+bool CAppModel::LoadWorkspace(const std::string& path)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    state_.coverageState = false;
+    state_.simulation = SimulationOptionsType{};
+    state_.defaultFindDir = DirectoryPart(path);
+    state_.projectPath.clear();
+    state_.workspaceLoading = true;
+    // The buttons of the workspace left behind were saved with it; keeping
+    // them would add them to this one at its next save.
+    simulator_.ClearButtons();
+
+    WorkspaceContentType initial;
+    initial.processorType = options_.processorType;
+    initial.defaultFindDir = state_.defaultFindDir;
+    initial.sectorSize = state_.sectorSize;
+    initial.simulation = state_.simulation;
+    initial.loaderType = state_.loaderType;
+    WorkspaceContentType content = ReadWorkspace(in, initial);
+    in.close();
+
+    state_.projectPath = content.projectPath;
+    options_.processorType = content.processorType;
+    state_.defaultFindDir = content.defaultFindDir;
+    state_.sectorSize = content.sectorSize;
+    state_.simulation = content.simulation;
+    state_.loaderType = content.loaderType;
+    for (const WindowRecordType& record : content.windows) {
+        const WindowKindInfoType* kind = FindKindByDocumentName(record.documentName);
+        if (!record.documentName.empty() && kind != nullptr) {
+            windows_.OpenWindow(kind->kind, record);
+        }
+    }
+    for (const std::string& button : content.buttons) {
+        simulator_.LoadButton(button);
+    }
+    state_.workspaceLoading = false;
+    windows_.ActivateFirstSource();
+
+    std::filesystem::current_path(DirectoryPart(path), error);
+    ReadRadixFile();
+    simulator_.ReadWatchFile(WatchFilePath());
+    WriteSetting(store_, settings::kProjectFile, state_.projectPath);
+    WriteSetting(store_, settings::kSectorSize, state_.sectorSize);
+    WriteLoaderType(store_, state_.loaderType);
+    if (link_.IsOpen()) {
+        link_.Close();
+    }
+    simulator_.SetSetup(SimulatorSetupFor(state_.simulation));
+    openFiles_.Rebuild(windows_.SourceTitles());
+    return true;
+}
+
+bool CAppModel::SaveWorkspace(const std::string& path)
+{
+    const std::string temporary = path + ".tmp";
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        messages_.ShowMessage(kSaveFailedMessage, IMessageSink::Severity::kError);
+        return false;
+    }
+    // The file always carries the connection choices currently stored.
+    state_.sectorSize = ReadSetting(store_, settings::kSectorSize);
+    state_.loaderType = ReadLoaderType(store_, state_.sectorSize);
+
+    WorkspaceContentType content;
+    content.projectPath = state_.projectPath;
+    content.processorType = options_.processorType;
+    content.defaultFindDir = state_.defaultFindDir;
+    content.sectorSize = state_.sectorSize;
+    content.simulation = state_.simulation;
+    content.loaderType = state_.loaderType;
+    for (const IWindowHost::OpenWindowType& window : windows_.ListWindows()) {
+        // Each kind's placement is remembered whenever a workspace is saved.
+        const WindowKindInfoType* kind = FindKindByDocumentName(window.record.documentName);
+        if (kind != nullptr) {
+            RectType rect{window.record.left, window.record.top, window.record.right,
+                          window.record.bottom};
+            store_.WriteString(settings::kWindowPlacement, kind->placementName,
+                               FormatChildPlacement(rect));
+        }
+        WriteSetting(store_, settings::kOpenClientMaximized, window.maximized ? 1 : 0);
+        content.windows.push_back(window.record);
+    }
+    content.buttons = simulator_.ButtonValues();
+
+    const std::string text = FormatWorkspace(content);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    std::error_code error;
+    if (out.fail()) {
+        std::filesystem::remove(temporary, error);
+        messages_.ShowMessage(kSaveFailedMessage, IMessageSink::Severity::kError);
+        return false;
+    }
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        messages_.ShowMessage(kSaveFailedMessage, IMessageSink::Severity::kError);
+        return false;
+    }
+    WriteRadixFile();
+    simulator_.WriteWatchFile(WatchFilePath());
+    return true;
+}
+
+bool CAppModel::OpenWorkspaceFile(const std::string& path)
+{
+    if (!state_.workspacePath.empty()) {
+        SaveWorkspace(state_.workspacePath);
+    }
+    SaveModifiedState();
+    // Closing regardless of a Cancel would lose the user's unsaved edits.
+    if (!windows_.SaveModifiedAndCloseAll()) {
+        return false;
+    }
+    state_.workspacePath = path;
+    state_.defaultWorkspace = false;
+    LoadWorkspace(path);
+    WriteSetting(store_, settings::kLastWorkspace, path);
+    return true;
+}
+
+void CAppModel::LoadLastWorkspace()
+{
+    std::string last = ReadSetting(store_, settings::kLastWorkspace);
+    state_.defaultWorkspace = last.empty();
+    state_.workspacePath = last.empty() ? DefaultWorkspacePath().string() : last;
+    LoadWorkspace(state_.workspacePath);
+}
+
+void CAppModel::OpenWorkspaceCommand(const std::string& path)
+{
+    const std::string chosen = path;
+    simulator_.EndSimulation();
+    if (OpenWorkspaceFile(chosen)) {
+        AddToRecentList(chosen, true);
+    }
+}
+
+void CAppModel::OpenRecentWorkspace(int slot)
+{
+    const std::string path = state_.recentWorkspaces.Entry(slot);
+    if (!path.empty() && OpenWorkspaceFile(path)) {
+        AddToRecentList(path, true);
+    }
+}
+
+void CAppModel::SaveWorkspaceCommand(const std::function<std::optional<std::string>()>& askName)
+{
+    if (!state_.defaultWorkspace && !state_.workspacePath.empty()) {
+        SaveWorkspace(state_.workspacePath);
+    } else {
+        std::optional<std::string> name = askName();
+        if (!name || name->empty()) {
+            return;
+        }
+        // RADIX.DAT and WATCH.DAT follow the new name; a failed save keeps
+        // the workspace that still exists.
+        const std::string previous = state_.workspacePath;
+        state_.workspacePath = *name;
+        if (!SaveWorkspace(*name)) {
+            state_.workspacePath = previous;
+            return;
+        }
+    }
+    WriteSetting(store_, settings::kLastWorkspace, state_.workspacePath);
+    state_.defaultWorkspace = false;
+}
+
+void CAppModel::CloseWorkspace()
+{
+    if (!state_.workspacePath.empty()) {
+        SaveWorkspace(state_.workspacePath);
+    }
+    SaveModifiedState();
+    if (!windows_.SaveModifiedAndCloseAll()) {
+        return;
+    }
+    simulator_.EndSimulation();
+    state_.defaultWorkspace = true;
+    state_.workspacePath = DefaultWorkspacePath().string();
+    WriteSetting(store_, settings::kLastWorkspace, "");
+    LoadWorkspace(state_.workspacePath);
+}
