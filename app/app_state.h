@@ -51,4 +51,6 @@ struct AppStateType
     int sectorSize = 64;
     int loaderType = 0;
     SimulationOptionsType simulation;
+    // Editor insert/overwrite, one for the whole application.
+    bool overwriteMode = false;
 };

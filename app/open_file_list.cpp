@@ -5,10 +5,20 @@
 #include "app/menu_ids.h"
 #include "common/text_util.h"
 
+static_assert(menu_ids::kEditFiles.size() == COpenFileList::kMenuEntries);
+
+void COpenFileList::Changed()
+{
+    if (changed_) {
+        changed_();
+    }
+}
+
 void COpenFileList::AddOpenFile(const std::string& title)
 {
     if (std::find(titles_.begin(), titles_.end(), title) == titles_.end()) {
         titles_.insert(titles_.begin(), title);
+        Changed();
     }
 }
 
@@ -17,6 +27,7 @@ void COpenFileList::RemoveOpenFile(const std::string& title)
     auto it = std::find(titles_.begin(), titles_.end(), title);
     if (it != titles_.end()) {
         titles_.erase(it);
+        Changed();
     }
 }
 
@@ -25,6 +36,7 @@ void COpenFileList::MoveToFront(size_t index)
     if (index < titles_.size()) {
         std::rotate(titles_.begin(), titles_.begin() + static_cast<std::ptrdiff_t>(index),
                     titles_.begin() + static_cast<std::ptrdiff_t>(index) + 1);
+        Changed();
     }
 }
 
@@ -32,8 +44,17 @@ void COpenFileList::Rebuild(const std::vector<std::string>& titles)
 {
     titles_.clear();
     for (const std::string& title : titles) {
-        AddOpenFile(title);
+        if (IndexOf(title) < 0) {
+            titles_.insert(titles_.begin(), title);
+        }
     }
+    Changed();
+}
+
+int COpenFileList::IndexOf(const std::string& title) const
+{
+    auto it = std::find(titles_.begin(), titles_.end(), title);
+    return it == titles_.end() ? -1 : static_cast<int>(it - titles_.begin());
 }
 
 std::vector<COpenFileList::MenuItemType> COpenFileList::WindowMenuItems() const

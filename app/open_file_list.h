@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The titles of the open source documents, index 0 the most recently used.
@@ -17,6 +19,9 @@ public:
         std::string text;
     };
 
+    // Called after every change, so that the shell rebuilds the Window menu.
+    void SetChangedHandler(std::function<void()> handler) { changed_ = std::move(handler); }
+
     // Nothing happens when the title is already listed (exact compare).
     void AddOpenFile(const std::string& title);
     // Removes the first equal entry.
@@ -30,10 +35,15 @@ public:
 
     // Items appended to the Window menu: "&%d " with N and the title.
     std::vector<MenuItemType> WindowMenuItems() const;
+    // Index of the first equal title, or -1.
+    int IndexOf(const std::string& title) const;
     // The list index an "Edit file" command stands for, or -1 when the
     // command is not one of them or its entry does not exist.
     int EntryOfCommand(int commandId) const;
 
 private:
+    void Changed();
+
     std::vector<std::string> titles_;
+    std::function<void()> changed_;
 };

@@ -65,6 +65,13 @@ void CQtSettingsStore::WriteString(const std::string& section, const std::string
     settings_->setValue(KeyOf(section, key), QString::fromStdString(value));
 }
 
+void CQtSettingsStore::RedirectUserSettings(const std::string& directory)
+{
+    const QString path = QString::fromStdString(directory);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
+}
+
 void CQtSettingsStore::Sync()
 {
     settings_->sync();

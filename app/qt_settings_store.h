@@ -26,6 +26,10 @@ public:
     void WriteString(const std::string& section, const std::string& key,
                      const std::string& value) override;
 
+    // Where stores made with the default constructor keep their file from
+    // now on: for tests, which must never touch the user's settings.
+    static void RedirectUserSettings(const std::string& directory);
+
     // Pushes pending writes to disk (QSettings also does it on its own).
     void Sync();
 

@@ -95,6 +95,34 @@ RectType ClampToScreen(const RectType& rect, int screenWidth, int screenHeight)
     return {Saturate(left), Saturate(top), Saturate(right), Saturate(bottom)};
 }
 
+WindowPlacementType RestoreMainFramePlacement(ISettingsStore& store,
+                                              const WindowPlacementType& current, int screenWidth,
+                                              int screenHeight)
+{
+    WindowPlacementType placement =
+        ParseMainFramePlacement(ReadSetting(store, settings::kMainFrame), current);
+    placement.normal = ClampToScreen(placement.normal, screenWidth, screenHeight);
+    return placement;
+}
+
+void SaveMainFramePlacement(ISettingsStore& store, const WindowPlacementType& placement,
+                            bool maximized)
+{
+    WriteSetting(store, settings::kMainFrame, FormatMainFramePlacement(placement));
+    WriteSetting(store, settings::kMainFrameZoomed, maximized ? 1 : 0);
+}
+
+bool MainFrameStartsMaximized(ISettingsStore& store)
+{
+    return ReadSetting(store, settings::kMainFrameZoomed) != 0;
+}
+
+bool ChildStartsMaximized(bool otherChildActive, bool activatedBefore, ISettingsStore& store)
+{
+    return !otherChildActive && !activatedBefore &&
+           ReadSetting(store, settings::kOpenClientMaximized) != 0;
+}
+
 std::string FormatChildPlacement(const RectType& rect)
 {
     return StrFormat("%d,%d,%d,%d", rect.top, rect.left, rect.bottom, rect.right);

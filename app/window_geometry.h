@@ -43,6 +43,21 @@ WindowPlacementType ParseMainFramePlacement(std::string_view text,
 // window saved on a monitor that is gone comes back into view.
 RectType ClampToScreen(const RectType& rect, int screenWidth, int screenHeight);
 
+// Start-up: the stored MainFrame value over the window's current placement,
+// its restored rectangle shifted into the virtual screen.
+WindowPlacementType RestoreMainFramePlacement(ISettingsStore& store,
+                                              const WindowPlacementType& current, int screenWidth,
+                                              int screenHeight);
+// When the main window is destroyed.
+void SaveMainFramePlacement(ISettingsStore& store, const WindowPlacementType& placement,
+                            bool maximized);
+// Whether the main window starts maximised (MainFrameZoomed).
+bool MainFrameStartsMaximized(ISettingsStore& store);
+
+// A child frame's first activation into an empty client area opens it
+// maximised when the last one saved was; otherwise it follows the platform.
+bool ChildStartsMaximized(bool otherChildActive, bool activatedBefore, ISettingsStore& store);
+
 // A kind's WindowPlacement value: "%d,%d,%d,%d" as top, left, bottom, right.
 std::string FormatChildPlacement(const RectType& rect);
 RectType ParseChildPlacement(std::string_view text);

@@ -65,9 +65,39 @@ bool CAppModel::LoadWorkspace(const std::string& path)
     return true;
 }
 
+namespace {
+
+// A workspace reached through a link is replaced where it really lies, so
+// that the link survives the save.
+std::filesystem::path SaveTarget(const std::string& path)
+{
+    std::error_code error;
+    if (std::filesystem::is_symlink(path, error)) {
+        std::filesystem::path target = std::filesystem::canonical(path, error);
+        if (!error) {
+            return target;
+        }
+    }
+    return path;
+}
+
+bool ReplaceFile(const std::filesystem::path& temporary, const std::filesystem::path& target)
+{
+    std::error_code error;
+    std::filesystem::file_status old = std::filesystem::status(target, error);
+    if (!error && std::filesystem::exists(old)) {
+        std::filesystem::permissions(temporary, old.permissions(), error);
+    }
+    std::filesystem::rename(temporary, target, error);
+    return !error;
+}
+
+} // namespace
+
 bool CAppModel::SaveWorkspace(const std::string& path)
 {
-    const std::string temporary = path + ".tmp";
+    const std::filesystem::path target = SaveTarget(path);
+    const std::filesystem::path temporary = target.string() + ".tmp";
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) {
         messages_.ShowMessage(kSaveFailedMessage, IMessageSink::Severity::kError);
@@ -107,8 +137,7 @@ bool CAppModel::SaveWorkspace(const std::string& path)
         messages_.ShowMessage(kSaveFailedMessage, IMessageSink::Severity::kError);
         return false;
     }
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
+    if (!ReplaceFile(temporary, target)) {
         std::filesystem::remove(temporary, error);
         messages_.ShowMessage(kSaveFailedMessage, IMessageSink::Severity::kError);
         return false;

@@ -72,6 +72,8 @@ TEST(RecentListTest, MenuTextsAndStoredSlotsReadBack)
 TEST(OpenFileListTest, MaintenanceRules)
 {
     COpenFileList list;
+    int changes = 0;
+    list.SetChangedHandler([&] { ++changes; });
     list.AddOpenFile("A.A51");
     list.AddOpenFile("B.A51");
     list.AddOpenFile("A.A51"); // already listed: stays where it is
@@ -83,8 +85,13 @@ TEST(OpenFileListTest, MaintenanceRules)
     list.RemoveOpenFile("C.A51");
     list.RemoveOpenFile("missing");
     EXPECT_EQ(list.Titles(), (std::vector<std::string>{"A.A51", "B.A51"}));
+    EXPECT_EQ(list.IndexOf("B.A51"), 1);
+    EXPECT_EQ(list.IndexOf("b.a51"), -1);
+    // Three adds, one move and one removal changed the list; the rest did not.
+    EXPECT_EQ(changes, 5);
     list.Rebuild({"x", "y", "x"});
     EXPECT_EQ(list.Titles(), (std::vector<std::string>{"y", "x"}));
+    EXPECT_EQ(changes, 6);
 }
 
 TEST(OpenFileListTest, TheWindowMenuShowsTwentyEntriesWithTheGappedIds)

@@ -2,14 +2,15 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "app/app_state.h"
 #include "app/default_settings_model.h"
 #include "app/global_options.h"
 #include "app/qt_settings_store.h"
 #include "app/settings_keys.h"
-#include "scratch_dir.h"
 #include "common/settings_store.h"
+#include "scratch_dir.h"
 
 namespace {
 
@@ -230,6 +231,24 @@ TEST(QtSettingsStoreTest, ValuesSurviveANewStoreOnTheSameFile)
     EXPECT_EQ(store.ReadString("Settings", "WordByteOrder", ""), "1,0");
     // Sections are kept apart.
     EXPECT_EQ(store.ReadInt("ReaderPort", "TabWidth", -1), -1);
+}
+
+TEST(QtSettingsStoreTest, TheUserStoreLivesUnderCorvane8051)
+{
+    CScratchDir dir;
+    CQtSettingsStore::RedirectUserSettings(dir.Path().string());
+    {
+        CQtSettingsStore store;
+        store.WriteString("Settings", "LastWorkspace", "/w/x.wsp");
+        store.Sync();
+    }
+    const auto file = dir.Path() / "Corvane" / "8051.conf";
+    ASSERT_TRUE(std::filesystem::exists(file));
+    std::ifstream in(file);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("[Settings]"), std::string::npos);
+    EXPECT_NE(text.find("LastWorkspace=/w/x.wsp"), std::string::npos);
+    EXPECT_EQ(CQtSettingsStore().ReadString("Settings", "LastWorkspace", ""), "/w/x.wsp");
 }
 
 TEST(QtSettingsStoreTest, HandEditedValuesAreReadSafely)

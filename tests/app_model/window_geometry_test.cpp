@@ -85,6 +85,34 @@ TEST(ScreenClampTest, ShiftsKeepTheSizeUnlessTheWindowIsLargerThanTheScreen)
     }
 }
 
+TEST(MainFramePlacementTest, SavedPlacementIsRestoredInsideTheScreen)
+{
+    CMemorySettingsStore store;
+    EXPECT_FALSE(MainFrameStartsMaximized(store));
+    // Nothing stored: the current placement with the documented defaults.
+    WindowPlacementType restored = RestoreMainFramePlacement(store, Current(), 1920, 1080);
+    EXPECT_EQ(restored.normal, Current().normal);
+    EXPECT_EQ(restored.showState, 1);
+
+    WindowPlacementType saved = Current();
+    saved.normal = {-300, 900, 500, 1300};
+    SaveMainFramePlacement(store, saved, true);
+    EXPECT_TRUE(MainFrameStartsMaximized(store));
+    restored = RestoreMainFramePlacement(store, WindowPlacementType{}, 1920, 1080);
+    EXPECT_EQ(restored.normal, (RectType{0, 680, 800, 1080}));
+    EXPECT_EQ(restored.flags, saved.flags);
+}
+
+TEST(ChildPlacementTest, OnlyTheFirstWindowIntoAnEmptyAreaOpensMaximized)
+{
+    CMemorySettingsStore store;
+    EXPECT_FALSE(ChildStartsMaximized(false, false, store));
+    store.WriteInt("WindowPlacement", "OpenClientMaximized", 1);
+    EXPECT_TRUE(ChildStartsMaximized(false, false, store));
+    EXPECT_FALSE(ChildStartsMaximized(true, false, store));
+    EXPECT_FALSE(ChildStartsMaximized(false, true, store));
+}
+
 TEST(ChildPlacementTest, StoredAsTopLeftBottomRight)
 {
     RectType rect{10, 20, 300, 400};

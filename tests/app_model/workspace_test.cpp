@@ -173,6 +173,22 @@ TEST_F(WorkspaceTest, AFailedSaveKeepsTheOldFileAndSaysSo)
     EXPECT_FALSE(std::filesystem::exists(blocked + ".tmp"));
 }
 
+TEST_F(WorkspaceTest, SavingThroughALinkReplacesTheTargetAndKeepsItsMode)
+{
+    const auto real = dir.Path() / "real.wsp";
+    const auto link = dir.Path() / "link.wsp";
+    WriteText(real, "Project=/old.p51\r\n");
+    std::filesystem::permissions(real, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink(real, link);
+    model.State().projectPath = "/new.p51";
+    ASSERT_TRUE(model.SaveWorkspace(link.string()));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadText(real).substr(0, 18), "Project=/new.p51\r\n");
+    EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TEST_F(WorkspaceTest, LastWorkspaceOrTheDefaultOneIsLoadedAtStart)
 {
     WriteText(dir.Path() / "DEFAULT.WSP", "Project=/d.p51\r\n");
