@@ -76,6 +76,7 @@ public:
 
 private:
     void SaveModifiedState();
+    void ApplyWorkspace(const WorkspaceContentType& content);
 
     ISettingsStore& store_;
     IWindowHost& windows_;

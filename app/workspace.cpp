@@ -5,8 +5,22 @@
 #include "app/app_model.h"
 #include "app/settings_keys.h"
 
-bool CAppModel::LoadWorkspace(const std::string& path)
+namespace {
+
+// The process's current directory follows the workspace, so a relative
+// workspace path would point elsewhere after the first load.
+std::string AbsolutePath(const std::string& path)
 {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error || path.empty() ? path : absolute.string();
+}
+
+} // namespace
+
+bool CAppModel::LoadWorkspace(const std::string& requestedPath)
+{
+    const std::string path = AbsolutePath(requestedPath);
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
         return false;
@@ -30,24 +44,8 @@ bool CAppModel::LoadWorkspace(const std::string& path)
     initial.sectorSize = state_.sectorSize;
     initial.simulation = state_.simulation;
     initial.loaderType = state_.loaderType;
-    WorkspaceContentType content = ReadWorkspace(in, initial);
+    ApplyWorkspace(ReadWorkspace(in, initial));
     in.close();
-
-    state_.projectPath = content.projectPath;
-    options_.processorType = content.processorType;
-    state_.defaultFindDir = content.defaultFindDir;
-    state_.sectorSize = content.sectorSize;
-    state_.simulation = content.simulation;
-    state_.loaderType = content.loaderType;
-    for (const WindowRecordType& record : content.windows) {
-        const WindowKindInfoType* kind = FindKindByDocumentName(record.documentName);
-        if (!record.documentName.empty() && kind != nullptr) {
-            windows_.OpenWindow(kind->kind, record);
-        }
-    }
-    for (const std::string& button : content.buttons) {
-        simulator_.LoadButton(button);
-    }
     state_.workspaceLoading = false;
     windows_.ActivateFirstSource();
 
@@ -63,6 +61,25 @@ bool CAppModel::LoadWorkspace(const std::string& path)
     simulator_.SetSetup(SimulatorSetupFor(state_.simulation));
     openFiles_.Rebuild(windows_.SourceTitles());
     return true;
+}
+
+void CAppModel::ApplyWorkspace(const WorkspaceContentType& content)
+{
+    state_.projectPath = content.projectPath;
+    options_.processorType = content.processorType;
+    state_.defaultFindDir = content.defaultFindDir;
+    state_.sectorSize = content.sectorSize;
+    state_.simulation = content.simulation;
+    state_.loaderType = content.loaderType;
+    for (const WindowRecordType& record : content.windows) {
+        const WindowKindInfoType* kind = FindKindByDocumentName(record.documentName);
+        if (!record.documentName.empty() && kind != nullptr) {
+            windows_.OpenWindow(kind->kind, record);
+        }
+    }
+    for (const std::string& button : content.buttons) {
+        simulator_.LoadButton(button);
+    }
 }
 
 namespace {
@@ -157,10 +174,10 @@ bool CAppModel::OpenWorkspaceFile(const std::string& path)
     if (!windows_.SaveModifiedAndCloseAll()) {
         return false;
     }
-    state_.workspacePath = path;
+    state_.workspacePath = AbsolutePath(path);
     state_.defaultWorkspace = false;
-    LoadWorkspace(path);
-    WriteSetting(store_, settings::kLastWorkspace, path);
+    LoadWorkspace(state_.workspacePath);
+    WriteSetting(store_, settings::kLastWorkspace, state_.workspacePath);
     return true;
 }
 
@@ -168,7 +185,7 @@ void CAppModel::LoadLastWorkspace()
 {
     std::string last = ReadSetting(store_, settings::kLastWorkspace);
     state_.defaultWorkspace = last.empty();
-    state_.workspacePath = last.empty() ? DefaultWorkspacePath().string() : last;
+    state_.workspacePath = AbsolutePath(last.empty() ? DefaultWorkspacePath().string() : last);
     LoadWorkspace(state_.workspacePath);
 }
 
@@ -177,7 +194,7 @@ void CAppModel::OpenWorkspaceCommand(const std::string& path)
     const std::string chosen = path;
     simulator_.EndSimulation();
     if (OpenWorkspaceFile(chosen)) {
-        AddToRecentList(chosen, true);
+        AddToRecentList(state_.workspacePath, true);
     }
 }
 
@@ -185,7 +202,7 @@ void CAppModel::OpenRecentWorkspace(int slot)
 {
     const std::string path = state_.recentWorkspaces.Entry(slot);
     if (!path.empty() && OpenWorkspaceFile(path)) {
-        AddToRecentList(path, true);
+        AddToRecentList(state_.workspacePath, true);
     }
 }
 
@@ -201,8 +218,8 @@ void CAppModel::SaveWorkspaceCommand(const std::function<std::optional<std::stri
         // RADIX.DAT and WATCH.DAT follow the new name; a failed save keeps
         // the workspace that still exists.
         const std::string previous = state_.workspacePath;
-        state_.workspacePath = *name;
-        if (!SaveWorkspace(*name)) {
+        state_.workspacePath = AbsolutePath(*name);
+        if (!SaveWorkspace(state_.workspacePath)) {
             state_.workspacePath = previous;
             return;
         }
@@ -222,7 +239,7 @@ void CAppModel::CloseWorkspace()
     }
     simulator_.EndSimulation();
     state_.defaultWorkspace = true;
-    state_.workspacePath = DefaultWorkspacePath().string();
+    state_.workspacePath = AbsolutePath(DefaultWorkspacePath().string());
     WriteSetting(store_, settings::kLastWorkspace, "");
     LoadWorkspace(state_.workspacePath);
 }

@@ -257,6 +257,17 @@ TEST_F(WorkspaceTest, OpeningAWorkspaceSavesTheOldOneAndSwitches)
     EXPECT_EQ(model.State().recentWorkspaces.Entry(1), "");
 }
 
+TEST_F(WorkspaceTest, ARelativeWorkspacePathStillPointsThereAfterTheDirectoryChanges)
+{
+    std::filesystem::create_directory(dir.Path() / "sub");
+    WriteText(dir.Path() / "sub" / "w.wsp", "Project=/s.p51\r\n");
+    std::filesystem::current_path(dir.Path());
+    model.OpenWorkspaceCommand("sub/w.wsp");
+    EXPECT_EQ(std::filesystem::current_path(), dir.Path() / "sub");
+    EXPECT_EQ(model.WorkspaceDirectory(), dir.Path() / "sub");
+    EXPECT_EQ(model.State().recentWorkspaces.Entry(0), (dir.Path() / "sub" / "w.wsp").string());
+}
+
 TEST_F(WorkspaceTest, CancellingTheDocumentSavePromptKeepsTheWorkspace)
 {
     model.LoadLastWorkspace();
