@@ -3,7 +3,6 @@
 #include <charconv>
 
 #include "app/settings_keys.h"
-#include "common/text_util.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 #include "app/global_options.h"
 
 #include <fstream>
-#include <system_error>
 
 #include "app/app_state.h"
 #include "app/settings_keys.h"

@@ -243,6 +243,11 @@ WorkspaceContentType ReadWorkspace(std::istream& in, const WorkspaceContentType&
             break;
         }
     }
+    // The same rule as the Simulator Options dialog: paging through an
+    // address outside the direct space is switched off.
+    if (content.simulation.controlAddress < 0 || content.simulation.controlAddress > 255) {
+        content.simulation.pagedMemory = 0;
+    }
     return content;
 }
 

@@ -124,6 +124,18 @@ TEST(WorkspaceReadTest, AProcessorTypeNoPartHasKeepsThePreviousOne)
     EXPECT_EQ(Read("ProcessorType=0\r\n", initial).processorType, 0);
 }
 
+TEST(WorkspaceReadTest, PagingThroughAnAddressOutsideTheDirectSpaceIsSwitchedOff)
+{
+    for (const char* address : {"256", "-1"}) {
+        auto content = Read(std::string("EnablePagedMemory=1\r\nPagedMemoryControlAddress=") +
+                            address + "\r\n");
+        EXPECT_EQ(content.simulation.pagedMemory, 0) << address;
+    }
+    auto content = Read("EnablePagedMemory=1\r\nPagedMemoryControlAddress=255\r\n");
+    EXPECT_EQ(content.simulation.pagedMemory, 1);
+    EXPECT_EQ(content.simulation.controlAddress, 255);
+}
+
 TEST(WindowRecordTest, FieldsSplitAtCommasWithShortNumberFields)
 {
     auto record = ParseWindowRecord("8051,BLINK.A51,/w/BLINK.A51,0,-10,420,600");
