@@ -251,6 +251,17 @@ WorkspaceContentType ReadWorkspace(std::istream& in, const WorkspaceContentType&
     return content;
 }
 
+namespace {
+
+// A value holding a line break would end its line early and let the rest
+// be read as lines of its own (a file name can hold one on this platform).
+bool HasLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+} // namespace
+
 std::string FormatWorkspace(const WorkspaceContentType& content)
 {
     WorkspaceContentType source = content;
@@ -258,15 +269,24 @@ std::string FormatWorkspace(const WorkspaceContentType& content)
     for (const KeyRowType& row : kKeyTable) {
         text += row.key;
         text += '=';
-        text +=
-            row.textField != nullptr ? row.textField(source) : std::to_string(row.intField(source));
+        if (row.textField != nullptr) {
+            const std::string& value = row.textField(source);
+            text += HasLineBreak(value) ? std::string() : value;
+        } else {
+            text += std::to_string(row.intField(source));
+        }
         text += "\r\n";
     }
     for (const WindowRecordType& record : content.windows) {
-        text += std::string(kWindowKey) + "=" + FormatWindowRecord(record) + "\r\n";
+        std::string value = FormatWindowRecord(record);
+        if (!HasLineBreak(value)) {
+            text += std::string(kWindowKey) + "=" + value + "\r\n";
+        }
     }
     for (const std::string& button : content.buttons) {
-        text += std::string(kButtonKey) + "=" + button + "\r\n";
+        if (!HasLineBreak(button)) {
+            text += std::string(kButtonKey) + "=" + button + "\r\n";
+        }
     }
     return text;
 }

@@ -72,5 +72,7 @@ private:
 // Reads a workspace over initial: keys that are missing keep its values.
 // Keys are compared with case; unknown keys are ignored.
 WorkspaceContentType ReadWorkspace(std::istream& in, const WorkspaceContentType& initial);
-// The whole file text, CR LF line ends.
+// The whole file text, CR LF line ends. A value that holds a line break
+// cannot be stored: a text line is written empty, a window or button line
+// is left out.
 std::string FormatWorkspace(const WorkspaceContentType& content);

@@ -170,6 +170,23 @@ TEST(WindowRecordTest, CommasInTitleAndPathAreKeptApartByTheFileName)
     EXPECT_EQ(ParseWindowRecord(FormatWindowRecord(record)), record);
 }
 
+TEST(WorkspaceFormatTest, ValuesWithLineBreaksCannotInjectLines)
+{
+    WorkspaceContentType content;
+    content.projectPath = "/x\r\nProcessorType=0";
+    content.windows.push_back({"8051", "a\nb", "/w/a\nb", 1, 2, 3, 4});
+    content.windows.push_back({"8051", "ok.a51", "/w/ok.a51", 1, 2, 3, 4});
+    content.buttons.push_back("1,2,3,4,0,Go\rProject=/evil,0,0,0,P1");
+    WorkspaceContentType initial;
+    initial.processorType = 3;
+    WorkspaceContentType back = Read(FormatWorkspace(content), initial);
+    EXPECT_EQ(back.projectPath, "");
+    EXPECT_EQ(back.processorType, 1);
+    ASSERT_EQ(back.windows.size(), 1u);
+    EXPECT_EQ(back.windows[0].title, "ok.a51");
+    EXPECT_TRUE(back.buttons.empty());
+}
+
 TEST(WorkspaceFormatTest, WritesTheDocumentedLayoutAndReadsItBack)
 {
     WorkspaceContentType content;
