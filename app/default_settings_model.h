@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,9 +21,16 @@ struct DefaultSettingsValuesType
     bool generateHexFile = false;
 };
 
+inline constexpr const char* kDefaultSettingsCaption = "Default Settings";
+inline constexpr std::array<const char*, 9> kFontSizeTexts{"8",  "9",  "10", "11", "12",
+                                                           "13", "14", "15", "16"};
+inline constexpr std::array<const char*, 4> kRadixTexts{"Decimal", "Hexadecimal", "ASCII",
+                                                        "Binary"};
+inline constexpr std::array<const char*, 4> kProcessorTexts{"8751", "8752", "8031", "8032"};
 inline constexpr int kSmallestListedFont = 8;
-inline constexpr int kFontChoices = 9;
-inline constexpr int kRadixChoices = 4;
+inline constexpr int kFontChoices = static_cast<int>(kFontSizeTexts.size());
+inline constexpr int kRadixChoices = static_cast<int>(kRadixTexts.size());
+static_assert(kProcessorTexts.size() == kProcessorTypeCount);
 
 // The dialog shows the stored font size (default 12), not the one in use.
 DefaultSettingsValuesType FillDefaultSettings(ISettingsStore& store, const GlobalOptions& options);

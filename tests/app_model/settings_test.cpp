@@ -87,6 +87,11 @@ struct CorruptSettingCase
     int expected;
 };
 
+void PrintTo(const CorruptSettingCase& c, std::ostream* os)
+{
+    *os << c.key << "=" << c.stored;
+}
+
 class CorruptSettingTest : public testing::TestWithParam<CorruptSettingCase>
 {
 };
@@ -110,7 +115,12 @@ INSTANTIATE_TEST_SUITE_P(
                     CorruptSettingCase{"FontSize", -5, &GlobalOptions::fontSize, 10},
                     CorruptSettingCase{"ProcessorType", 4, &GlobalOptions::processorType, 1},
                     CorruptSettingCase{"ProcessorType", -1, &GlobalOptions::processorType, 1},
-                    CorruptSettingCase{"ProcessorType", 2, &GlobalOptions::processorType, 2}));
+                    CorruptSettingCase{"ProcessorType", 2, &GlobalOptions::processorType, 2}),
+    [](const testing::TestParamInfo<CorruptSettingCase>& info) {
+        int value = info.param.stored;
+        return std::string(info.param.key) + (value < 0 ? "_minus" : "_") +
+               std::to_string(value < 0 ? -value : value);
+    });
 
 TEST(LoadSettingsTest, AGenerateFlagOfAnyNonZeroValueIsOn)
 {

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "app/app_model.h"
+#include "app/default_settings_model.h"
 #include "app/settings_keys.h"
 #include "app_fakes.h"
 #include "common/settings_store.h"
@@ -218,6 +219,13 @@ TEST_F(WorkspaceTest, SavingTheDefaultWorkspaceUnderANewNameMakesItTheOneInUse)
     EXPECT_TRUE(model.CanCloseWorkspace());
     // The recent list is not touched by a save.
     EXPECT_EQ(model.State().recentWorkspaces.Entry(0), "");
+
+    // The next start opens it.
+    CAppModel next(store, host, simulator, link, sink);
+    next.LoadSettings();
+    next.LoadLastWorkspace();
+    EXPECT_EQ(next.State().workspacePath, named);
+    EXPECT_FALSE(next.State().defaultWorkspace);
 }
 
 TEST_F(WorkspaceTest, CancellingOrFailingSaveAsKeepsTheDefaultWorkspace)
@@ -336,7 +344,9 @@ TEST_F(WorkspaceTest, WorkspaceDirectoryAndDefaultPath)
 TEST_F(WorkspaceTest, ShutdownWritesWatchRadixAndTheWorkspace)
 {
     model.LoadLastWorkspace();
-    model.Options().radixTable[0] = kRadixBinary;
+    DefaultSettingsValuesType values = FillDefaultSettings(store, model.Options());
+    values.radixIndex = 3; // "Binary"
+    ASSERT_TRUE(ApplyDefaultSettings(values, model.Options(), store));
     model.SaveStateAtExit();
     EXPECT_EQ(ReadText(dir.Path() / "RADIX.DAT")[0], 4);
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "DEFAULT.WSP"));
