@@ -1,5 +1,6 @@
 #include "app/app_model.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "app/settings_keys.h"
@@ -80,6 +81,25 @@ void CAppModel::ToggleCoverageDisplay()
 {
     state_.coverageState = !state_.coverageState;
     WriteSetting(store_, settings::kCoverageState, state_.coverageState ? 1 : 0);
+}
+
+void CAppModel::HandSimulatorSetup()
+{
+    simulator_.SetSetup(SimulatorSetupFor(state_.simulation));
+}
+
+void CAppModel::ApplySimulatorOptions(const SimulationOptionsType& values)
+{
+    SimulationOptionsType& options = state_.simulation;
+    options = values;
+    if (options.controlAddress < 0 || options.controlAddress > 255) {
+        messages_.ShowMessage(kControlAddressMessage, IMessageSink::Severity::kWarning);
+        options.pagedMemory = 0;
+    }
+    options.memoryPages = std::clamp(options.memoryPages, 0, kMaxMemoryPagesIndex);
+    HandSimulatorSetup();
+    WriteSetting(store_, settings::kEnableAutoUpdate, options.autoUpdate);
+    WriteSetting(store_, settings::kUpdateCount, options.updateCount);
 }
 
 void CAppModel::SaveModifiedState()

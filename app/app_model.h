@@ -24,6 +24,8 @@ public:
     static constexpr const char* kDefaultWorkspaceName = "DEFAULT.WSP";
     static constexpr const char* kRadixFileName = "RADIX.DAT";
     static constexpr const char* kWatchFileName = "WATCH.DAT";
+    static constexpr const char* kControlAddressMessage =
+        "Paged memory control address must be between 0 and 255 inclusive.";
 
     CAppModel(ISettingsStore& store, IWindowHost& windows, IWorkspaceSimulator& simulator,
               ILinkControl& link, IMessageSink& messages);
@@ -66,6 +68,13 @@ public:
     void SetProjectPath(const std::string& path);
     void CloseProject() { SetProjectPath(""); }
     void ToggleCoverageDisplay();
+    // Before a simulation starts, and after a workspace load.
+    void HandSimulatorSetup();
+    // OK of the Simulator Options dialog: a control address outside 0-255
+    // is refused with a message and paging switched off, the pages index is
+    // clamped, the simulator gets the values at once and the two update
+    // settings are stored.
+    void ApplySimulatorOptions(const SimulationOptionsType& values);
 
     // Shutdown, before the documents are offered for saving.
     void SaveStateAtExit();

@@ -60,25 +60,28 @@ std::string FormatMainFramePlacement(const WindowPlacementType& p)
                      p.normal.right, p.normal.bottom);
 }
 
+namespace {
+
+// The fields of a placement in the order of the stored string.
+std::array<int*, 11> FieldsOf(WindowPlacementType& p)
+{
+    return {&p.maximized, &p.flags,       &p.showState,  &p.minX,         &p.minY,         &p.maxX,
+            &p.maxY,      &p.normal.left, &p.normal.top, &p.normal.right, &p.normal.bottom};
+}
+
+} // namespace
+
 WindowPlacementType ParseMainFramePlacement(std::string_view text,
                                             const WindowPlacementType& current)
 {
     std::vector<std::string_view> fields = SplitAtCommas(text);
-    WindowPlacementType defaults = current;
-    defaults.maximized = 1;
-    defaults.flags = 0;
-    defaults.showState = 1;
-    WindowPlacementType result;
-    std::array<int*, 11> resultFields{
-        &result.maximized,  &result.flags,        &result.showState,    &result.minX,
-        &result.minY,       &result.maxX,         &result.maxY,         &result.normal.left,
-        &result.normal.top, &result.normal.right, &result.normal.bottom};
-    const std::array<const int*, 11> defaultFields{
-        &defaults.maximized,  &defaults.flags,        &defaults.showState,    &defaults.minX,
-        &defaults.minY,       &defaults.maxX,         &defaults.maxY,         &defaults.normal.left,
-        &defaults.normal.top, &defaults.normal.right, &defaults.normal.bottom};
-    for (size_t i = 0; i < resultFields.size(); ++i) {
-        *resultFields[i] = FieldValue(fields, i).value_or(*defaultFields[i]);
+    WindowPlacementType result = current;
+    result.maximized = 1; // read, never used
+    result.flags = 0;
+    result.showState = 1;
+    std::array<int*, 11> targets = FieldsOf(result);
+    for (size_t i = 0; i < targets.size(); ++i) {
+        *targets[i] = FieldValue(fields, i).value_or(*targets[i]);
     }
     return result;
 }
@@ -89,7 +92,6 @@ RectType ClampToScreen(const RectType& rect, int screenWidth, int screenHeight)
     int64_t top = rect.top;
     int64_t right = rect.right;
     int64_t bottom = rect.bottom;
-    // Vertical first, as a window is found by its caption.
     ClampAxis(top, bottom, screenHeight);
     ClampAxis(left, right, screenWidth);
     return {Saturate(left), Saturate(top), Saturate(right), Saturate(bottom)};

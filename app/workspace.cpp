@@ -58,7 +58,7 @@ bool CAppModel::LoadWorkspace(const std::string& requestedPath)
     if (link_.IsOpen()) {
         link_.Close();
     }
-    simulator_.SetSetup(SimulatorSetupFor(state_.simulation));
+    HandSimulatorSetup();
     openFiles_.Rebuild(windows_.SourceTitles());
     return true;
 }

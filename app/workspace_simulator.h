@@ -22,8 +22,9 @@ public:
 class IWorkspaceSimulator : public ISimulationStatus
 {
 public:
+    // The application keeps the options (AppStateType::simulation) and
+    // hands them over whole; the simulator never changes them on its own.
     virtual void SetSetup(const SimulatorSetupType& setup) = 0;
-    virtual SimulatorSetupType GetSetup() const = 0;
     // Ends a loaded simulation; nothing when none is loaded.
     virtual void EndSimulation() = 0;
 

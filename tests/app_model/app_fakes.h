@@ -60,7 +60,6 @@ public:
         setup = value;
         ++setupCalls;
     }
-    SimulatorSetupType GetSetup() const override { return setup; }
     void EndSimulation() override
     {
         simulating = false;

@@ -353,6 +353,28 @@ TEST_F(WorkspaceTest, ShutdownWritesWatchRadixAndTheWorkspace)
     EXPECT_FALSE(simulator.watchWrites.empty());
 }
 
+TEST_F(WorkspaceTest, SimulatorOptionsDialogOk)
+{
+    SimulationOptionsType values{1, 1, 300, 7, 1, 1, 50};
+    model.ApplySimulatorOptions(values);
+    EXPECT_EQ(sink.messages,
+              (std::vector<std::string>{"Paged memory control address must be between 0 and 255 "
+                                        "inclusive."}));
+    EXPECT_EQ(model.State().simulation.pagedMemory, 0);
+    EXPECT_EQ(model.State().simulation.memoryPages, 4);
+    EXPECT_EQ(simulator.setup.pagedMemory, 0);
+    EXPECT_EQ(simulator.setup.updateCount, 50);
+    EXPECT_EQ(store.ReadInt("Settings", "EnableAutoUpdate", 0), 1);
+    EXPECT_EQ(store.ReadInt("Settings", "UpdateCount", 0), 50);
+
+    values = {0, 1, 0xA0, -2, 0, 0, 50};
+    model.ApplySimulatorOptions(values);
+    EXPECT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(simulator.setup.pagedMemory, 1);
+    EXPECT_EQ(simulator.setup.memoryPages, 0);
+    EXPECT_EQ(simulator.setup.updateCount, 10000);
+}
+
 TEST_F(WorkspaceTest, ProjectCoverageAndTitle)
 {
     model.SetProjectPath("/p/q.p51");
