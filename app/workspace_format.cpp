@@ -222,11 +222,15 @@ WorkspaceContentType ReadWorkspace(std::istream& in, const WorkspaceContentType&
         std::string_view key = text.substr(0, equals);
         std::string_view value = equals == std::string_view::npos ? "" : text.substr(equals + 1);
         if (key == kWindowKey) {
-            content.windows.push_back(ParseWindowRecord(value));
+            if (content.windows.size() < kMaxWindowRecords) {
+                content.windows.push_back(ParseWindowRecord(value));
+            }
             continue;
         }
         if (key == kButtonKey) {
-            content.buttons.emplace_back(value);
+            if (content.buttons.size() < kMaxButtons) {
+                content.buttons.emplace_back(value);
+            }
             continue;
         }
         for (const KeyRowType& row : kKeyTable) {

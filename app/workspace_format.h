@@ -14,6 +14,10 @@
 // Lines longer than this are taken in pieces, each read as its own line. Far
 // above any path the platform allows, so that paths are always read whole.
 inline constexpr size_t kLinePieceLength = 16384;
+// No real workspace comes near these; a corrupt or hostile file could
+// otherwise open windows and buttons without end.
+inline constexpr size_t kMaxWindowRecords = 1000;
+inline constexpr size_t kMaxButtons = 1000;
 // A number field of a window record or a placement keeps this many characters.
 inline constexpr size_t kNumberFieldLength = 18;
 

@@ -42,6 +42,20 @@ TEST(HostileInputTest, RandomTextNeverBreaksTheReaders)
     }
 }
 
+TEST(HostileInputTest, EndlessWindowAndButtonLinesAreCapped)
+{
+    std::string text;
+    for (size_t i = 0; i < kMaxWindowRecords + 10; ++i) {
+        text += "Window=Output,Output,,0,0,10,10\r\nVirtButton=0,0,1,1,0,B,0,0,0,P1\r\n";
+    }
+    text += "ProcessorType=0\r\n";
+    std::istringstream in(text);
+    WorkspaceContentType content = ReadWorkspace(in, {});
+    EXPECT_EQ(content.windows.size(), kMaxWindowRecords);
+    EXPECT_EQ(content.buttons.size(), kMaxButtons);
+    EXPECT_EQ(content.processorType, 0); // reading went on to the end
+}
+
 TEST(HostileInputTest, ARandomWorkspaceFileLoadsWithoutHarm)
 {
     CScratchDir dir;
