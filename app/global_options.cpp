@@ -1,6 +1,7 @@
 #include "app/global_options.h"
 
 #include <fstream>
+#include <system_error>
 
 #include "app/app_state.h"
 #include "app/settings_keys.h"
@@ -71,6 +72,10 @@ AssemblerOptions ToAssemblerOptions(const GlobalOptions& options)
 
 bool ReadRadixFile(const std::filesystem::path& file, RadixTable& table)
 {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+        return false;
+    }
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         return false;

@@ -21,8 +21,10 @@ std::string AbsolutePath(const std::string& path)
 bool CAppModel::LoadWorkspace(const std::string& requestedPath)
 {
     const std::string path = AbsolutePath(requestedPath);
+    // Only a plain file: a directory reads as nothing, a pipe or device
+    // could block the program.
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
+    if (!std::filesystem::is_regular_file(path, error)) {
         return false;
     }
     std::ifstream in(path, std::ios::binary);

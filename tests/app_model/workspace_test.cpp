@@ -147,6 +147,7 @@ TEST_F(WorkspaceTest, AFileThatCannotBeOpenedChangesNothing)
     model.State().projectPath = "/keep.p51";
     EXPECT_FALSE(model.LoadWorkspace(dir.File("missing.wsp")));
     EXPECT_FALSE(model.LoadWorkspace(dir.Path().string()));
+    EXPECT_FALSE(model.LoadWorkspace("/dev/zero"));
     EXPECT_TRUE(model.State().coverageState);
     EXPECT_EQ(model.State().projectPath, "/keep.p51");
     EXPECT_EQ(simulator.setupCalls, 0);
