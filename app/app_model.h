@@ -86,6 +86,8 @@ public:
 private:
     void SaveModifiedState();
     void ApplyWorkspace(const WorkspaceContentType& content);
+    // The workspace as it is now; remembers each window kind's placement.
+    WorkspaceContentType CollectWorkspace();
 
     ISettingsStore& store_;
     IWindowHost& windows_;

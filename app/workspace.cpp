@@ -113,15 +113,8 @@ bool ReplaceFile(const std::filesystem::path& temporary, const std::filesystem::
 
 } // namespace
 
-bool CAppModel::SaveWorkspace(const std::string& path)
+WorkspaceContentType CAppModel::CollectWorkspace()
 {
-    const std::filesystem::path target = SaveTarget(path);
-    const std::filesystem::path temporary = target.string() + ".tmp";
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        messages_.ShowMessage(kSaveFailedMessage, IMessageSink::Severity::kError);
-        return false;
-    }
     // The file always carries the connection choices currently stored.
     state_.sectorSize = ReadSetting(store_, settings::kSectorSize);
     state_.loaderType = ReadLoaderType(store_, state_.sectorSize);
@@ -146,20 +139,30 @@ bool CAppModel::SaveWorkspace(const std::string& path)
         content.windows.push_back(window.record);
     }
     content.buttons = simulator_.ButtonValues();
+    return content;
+}
 
-    const std::string text = FormatWorkspace(content);
+bool CAppModel::SaveWorkspace(const std::string& path)
+{
+    const std::filesystem::path target = SaveTarget(path);
+    const std::filesystem::path temporary = target.string() + ".tmp";
+    auto fail = [&](bool removeTemporary) {
+        std::error_code error;
+        if (removeTemporary) {
+            std::filesystem::remove(temporary, error);
+        }
+        messages_.ShowMessage(kSaveFailedMessage, IMessageSink::Severity::kError);
+        return false;
+    };
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        return fail(false);
+    }
+    const std::string text = FormatWorkspace(CollectWorkspace());
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();
-    std::error_code error;
-    if (out.fail()) {
-        std::filesystem::remove(temporary, error);
-        messages_.ShowMessage(kSaveFailedMessage, IMessageSink::Severity::kError);
-        return false;
-    }
-    if (!ReplaceFile(temporary, target)) {
-        std::filesystem::remove(temporary, error);
-        messages_.ShowMessage(kSaveFailedMessage, IMessageSink::Severity::kError);
-        return false;
+    if (out.fail() || !ReplaceFile(temporary, target)) {
+        return fail(true);
     }
     WriteRadixFile();
     simulator_.WriteWatchFile(WatchFilePath());
