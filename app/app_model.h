@@ -34,8 +34,8 @@ public:
     const GlobalOptions& Options() const { return options_; }
     AppStateType& State() { return state_; }
     const AppStateType& State() const { return state_; }
-    COpenFileList& OpenFiles() { return openFiles_; }
-    const COpenFileList& OpenFiles() const { return openFiles_; }
+    COpenFileList& OpenFileList() { return openFiles_; }
+    const COpenFileList& OpenFileList() const { return openFiles_; }
 
     // Start-up: the settings, then (after the main window exists) the last
     // workspace and the radix table.

@@ -15,7 +15,7 @@ public:
     // One open window (a view of a document) as the workspace records it.
     struct OpenWindowType
     {
-        WindowRecordType record; // rectangle: the frame's restored rectangle
+        WindowRecord record; // rectangle: the frame's restored rectangle
         bool maximized = false;
     };
 
@@ -26,7 +26,7 @@ public:
     // placed by ChooseChildStartRect(record's rectangle, ...). False when
     // the document's file could not be loaded; the document is then closed
     // again and no window stays open.
-    virtual bool OpenWindow(WindowKind kind, const WindowRecordType& record) = 0;
+    virtual bool OpenWindow(WindowKind kind, const WindowRecord& record) = 0;
 
     // Every open window, in template order (sources first, then Output, Dump,
     // Register, Port, DRAM, IRAM, XRAM, Watch, ConReg), documents in the order

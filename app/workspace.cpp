@@ -73,7 +73,7 @@ void CAppModel::ApplyWorkspace(const WorkspaceContentType& content)
     state_.sectorSize = content.sectorSize;
     state_.simulation = content.simulation;
     state_.loaderType = content.loaderType;
-    for (const WindowRecordType& record : content.windows) {
+    for (const WindowRecord& record : content.windows) {
         const WindowKindInfoType* kind = FindKindByDocumentName(record.documentName);
         if (!record.documentName.empty() && kind != nullptr) {
             windows_.OpenWindow(kind->kind, record);

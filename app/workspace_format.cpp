@@ -78,7 +78,7 @@ std::string_view FileNameOf(std::string_view path)
 // The text between the kind and the four numbers is "title,path". When it
 // holds more than one comma, a title or path contains one: the title is the
 // path's file name, so the split that makes them agree is the right one.
-void SplitTitleAndPath(std::string_view middle, WindowRecordType& record)
+void SplitTitleAndPath(std::string_view middle, WindowRecord& record)
 {
     size_t fallback = middle.find(',');
     for (size_t comma = fallback; comma != std::string_view::npos;
@@ -138,10 +138,10 @@ std::vector<std::string_view> SplitAtCommas(std::string_view text)
     }
 }
 
-WindowRecordType ParseWindowRecord(std::string_view value)
+WindowRecord ParseWindowRecord(std::string_view value)
 {
     std::vector<std::string_view> fields = SplitAtCommas(value);
-    WindowRecordType record;
+    WindowRecord record;
     record.documentName = fields[0];
     if (fields.size() <= 7) {
         fields.resize(7);
@@ -161,7 +161,7 @@ WindowRecordType ParseWindowRecord(std::string_view value)
     return record;
 }
 
-std::string FormatWindowRecord(const WindowRecordType& record)
+std::string FormatWindowRecord(const WindowRecord& record)
 {
     return record.documentName + "," + record.title + "," + record.path + "," +
            StrFormat("%d,%d,%d,%d", record.top, record.left, record.bottom, record.right);
@@ -281,7 +281,7 @@ std::string FormatWorkspace(const WorkspaceContentType& content)
         }
         text += "\r\n";
     }
-    for (const WindowRecordType& record : content.windows) {
+    for (const WindowRecord& record : content.windows) {
         std::string value = FormatWindowRecord(record);
         if (!HasLineBreak(value)) {
             text += std::string(kWindowKey) + "=" + value + "\r\n";

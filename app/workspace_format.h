@@ -24,7 +24,7 @@ inline constexpr size_t kNumberFieldLength = 18;
 // One window of a workspace: its kind's document name, the document's title
 // and path (empty for tool windows and untitled sources), and the frame's
 // restored rectangle.
-struct WindowRecordType
+struct WindowRecord
 {
     std::string documentName;
     std::string title;
@@ -33,7 +33,7 @@ struct WindowRecordType
     int left = 0;
     int bottom = 0;
     int right = 0;
-    bool operator==(const WindowRecordType&) const = default;
+    bool operator==(const WindowRecord&) const = default;
 };
 
 struct WorkspaceContentType
@@ -44,8 +44,8 @@ struct WorkspaceContentType
     int sectorSize = 64;
     SimulationOptionsType simulation;
     int loaderType = 0;
-    std::vector<WindowRecordType> windows; // in file order
-    std::vector<std::string> buttons;      // the values of the "VirtButton=" lines
+    std::vector<WindowRecord> windows; // in file order
+    std::vector<std::string> buttons;  // the values of the "VirtButton=" lines
     bool operator==(const WorkspaceContentType&) const = default;
 };
 
@@ -54,8 +54,8 @@ struct WorkspaceContentType
 int ParseWorkspaceNumber(std::string_view text);
 std::vector<std::string_view> SplitAtCommas(std::string_view text);
 
-WindowRecordType ParseWindowRecord(std::string_view value);
-std::string FormatWindowRecord(const WindowRecordType& record);
+WindowRecord ParseWindowRecord(std::string_view value);
+std::string FormatWindowRecord(const WindowRecord& record);
 
 // Yields the lines of a workspace file. CR, LF and CR LF end a line; reading
 // ends at the end of the data or at the first empty line.

@@ -13,7 +13,7 @@
 class CFakeWindowHost : public IWindowHost
 {
 public:
-    bool OpenWindow(WindowKind kind, const WindowRecordType& record) override
+    bool OpenWindow(WindowKind kind, const WindowRecord& record) override
     {
         if (!record.path.empty() && !std::filesystem::exists(record.path)) {
             ++failedOpens;

@@ -161,12 +161,12 @@ TEST(WindowRecordTest, FieldsSplitAtCommasWithShortNumberFields)
 
 TEST(WindowRecordTest, CommasInTitleAndPathAreKeptApartByTheFileName)
 {
-    WindowRecordType record{"8051", "a,b.a51", "/w,x/a,b.a51", 1, 2, 3, 4};
+    WindowRecord record{"8051", "a,b.a51", "/w,x/a,b.a51", 1, 2, 3, 4};
     std::string text = FormatWindowRecord(record);
     EXPECT_EQ(text, "8051,a,b.a51,/w,x/a,b.a51,1,2,3,4");
     EXPECT_EQ(ParseWindowRecord(text), record);
 
-    record = WindowRecordType{"8051", "p.a51", "/w,x/p.a51", 5, 6, 7, 8};
+    record = WindowRecord{"8051", "p.a51", "/w,x/p.a51", 5, 6, 7, 8};
     EXPECT_EQ(ParseWindowRecord(FormatWindowRecord(record)), record);
 }
 

@@ -97,7 +97,7 @@ TEST_F(WorkspaceTest, AFullWorkspaceSurvivesSaveAndLoad)
     EXPECT_EQ(state.simulation.controlAddress, 0x90);
     EXPECT_EQ(state.simulation.memoryPages, 3);
     EXPECT_EQ(state.simulation.updateCount, 250);
-    EXPECT_EQ(model.OpenFiles().Titles(), (std::vector<std::string>{"a,b.a51", "BLINK.A51"}));
+    EXPECT_EQ(model.OpenFileList().Titles(), (std::vector<std::string>{"a,b.a51", "BLINK.A51"}));
 }
 
 TEST_F(WorkspaceTest, LoadingResetsStateAndHandsTheOptionsOn)
