@@ -5,7 +5,7 @@
 class CAssembler;
 class ISimulationStatus;
 
-// Find in files, until its engine lands: is a search in progress.
+// The find-in-files engine as the busy conditions see it.
 class IFindStatus
 {
 public:
