@@ -212,6 +212,12 @@ void CVirtualButtonList::CloseButton(int index)
     }
 }
 
+void CVirtualButtonList::ClearButtons()
+{
+    buttons_.clear();
+    UpdateHook();
+}
+
 void CVirtualButtonList::UpdateHook()
 {
     const bool active = std::any_of(buttons_.begin(), buttons_.end(), [](const auto& button) {

@@ -77,6 +77,8 @@ public:
     bool ReleaseButton(int index);
     // The window closed: the button leaves the overlay and the workspace.
     void CloseButton(int index);
+    // Another workspace: every button goes.
+    void ClearButtons();
     // After an assembly symbolic address texts may name other addresses.
     void EvaluateAddresses();
 
