@@ -201,3 +201,18 @@ TEST(OutputFilesTest, SwitchedOffFilesAreNotWritten)
 }
 
 } // namespace
+
+namespace {
+
+TEST(OutputFilesTest, AFileThatCannotBeCreatedIsReported)
+{
+    CAsmFixture f;
+    f.RunSource("\tHEXFILE nodir/image.hex\r\n\tNOP\r\n");
+    const std::string path = (f.Dir() / "nodir/image.hex").string();
+    EXPECT_EQ(f.Messages(),
+              std::vector<std::string>{"Warning (3):  Unable to create output file: " + path});
+    EXPECT_EQ(f.assembler.GetErrorCount(), 0);
+    EXPECT_EQ(Hex(f.Bytes()), "00"); // the code is there all the same
+}
+
+} // namespace
