@@ -4,8 +4,12 @@
 
 #include "app/app_state.h"
 #include "app/busy_state.h"
+#include "app/engine_status.h"
+#include "app/simulator_workspace.h"
 #include "app_fakes.h"
 #include "assembler/assembler.h"
+#include "common/tick_source.h"
+#include "link/fake_serial_device.h"
 
 namespace {
 
@@ -104,6 +108,44 @@ TEST(SimulatorSetupTest, UpdateCountsFollowAutoUpdate)
     // A chunk must execute at least one instruction.
     options.updateCount = -5;
     EXPECT_EQ(SimulatorSetupFor(options).updateCount, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(BusyStateSourcesTest, TheRealEnginesFeedTheBusyState)
+{
+    CScratchDir dir;
+    std::ofstream(dir.Path() / "a.a51", std::ios::binary) << "\tNOP\r\n";
+    COutputText output;
+    CFindInFileClass finder;
+    CFindStatus find(finder);
+    CSimulator simulator;
+    CSimulatorWorkspace simulation(simulator);
+    CFakeSerialDevice device;
+    CFakePortCatalog catalog;
+    catalog.AddPort("/dev/ttyS0");
+    CFakeTickSource clock{1000};
+    CRecordingSink sink;
+    CMonitor monitor{device, catalog, clock, sink};
+    CLinkControl link(monitor);
+    EXPECT_TRUE(ComputeBusyState(nullptr, &simulation, &find, &link).IsIdle());
+
+    simulator.Start();
+    EXPECT_TRUE(ComputeBusyState(nullptr, &simulation, &find, &link).simulating);
+    simulator.Stop();
+
+    finder.Start("NOP", dir.Path(), "*.a51", &output, false, false, false);
+    EXPECT_TRUE(ComputeBusyState(nullptr, &simulation, &find, &link).searching);
+    while (finder.IsActive()) {
+        finder.Step();
+    }
+    EXPECT_FALSE(ComputeBusyState(nullptr, &simulation, &find, &link).searching);
+    ASSERT_GE(monitor.Open(0, "/dev/ttyS0"), 0);
+    EXPECT_TRUE(ComputeBusyState(nullptr, &simulation, &find, &link).linkOpen);
+    link.Close();
+    EXPECT_FALSE(ComputeBusyState(nullptr, &simulation, &find, &link).linkOpen);
 }
 
 } // namespace
