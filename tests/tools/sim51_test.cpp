@@ -109,6 +109,23 @@ TEST_F(Sim51Test, BlinkRunsAndWritesCoverage)
     EXPECT_EQ(text.str().rfind("Coverage report", 0), 0u);
 }
 
+TEST_F(Sim51Test, RunsTheTestProgramsToTheirDoneLabel)
+{
+    const fs::path programs = fs::path(IDE51_TEST_DATA_DIR) / "programs";
+    const RunResult timer = Sim("--until done " + (programs / "timer_count.a51").string());
+    EXPECT_EQ(timer.status, 0) << timer.out;
+    // Worked out by hand: three overflows serviced, 44 cycles to "done".
+    EXPECT_NE(timer.out.find("\nPC=0043 A=03 B=00 PSW=00 SP=07 DPTR=0000 "
+                             "R=00,00,00,00,00,00,00,00 CYC=44\n"),
+              std::string::npos)
+        << timer.out;
+    const RunResult paged = Sim("--paged --page-control 30H --pages 4 --until done " +
+                                (programs / "paged_memory.a51").string());
+    EXPECT_EQ(paged.status, 0) << paged.out;
+    EXPECT_NE(paged.out.find(" A=A2 "), std::string::npos) << paged.out;
+    EXPECT_NE(paged.out.find("CYC=40\n"), std::string::npos);
+}
+
 TEST_F(Sim51Test, StatusCodes)
 {
     EXPECT_EQ(Sim("").status, 2);
