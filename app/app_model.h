@@ -88,6 +88,8 @@ private:
     void ApplyWorkspace(const WorkspaceContentType& content);
     // The workspace as it is now; remembers each window kind's placement.
     WorkspaceContentType CollectWorkspace();
+    // The options a workspace carries, as they stand now (no project, no windows).
+    WorkspaceContentType CurrentSettings() const;
 
     ISettingsStore& store_;
     IWindowHost& windows_;

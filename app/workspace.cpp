@@ -40,13 +40,7 @@ bool CAppModel::LoadWorkspace(const std::string& requestedPath)
     // them would add them to this one at its next save.
     simulator_.ClearButtons();
 
-    WorkspaceContentType initial;
-    initial.processorType = options_.processorType;
-    initial.defaultFindDir = state_.defaultFindDir;
-    initial.sectorSize = state_.sectorSize;
-    initial.simulation = state_.simulation;
-    initial.loaderType = state_.loaderType;
-    ApplyWorkspace(ReadWorkspace(in, initial));
+    ApplyWorkspace(ReadWorkspace(in, CurrentSettings()));
     in.close();
     state_.workspaceLoading = false;
     windows_.ActivateFirstSource();
@@ -119,13 +113,8 @@ WorkspaceContentType CAppModel::CollectWorkspace()
     state_.sectorSize = ReadSetting(store_, settings::kSectorSize);
     state_.loaderType = ReadLoaderType(store_, state_.sectorSize);
 
-    WorkspaceContentType content;
+    WorkspaceContentType content = CurrentSettings();
     content.projectPath = state_.projectPath;
-    content.processorType = options_.processorType;
-    content.defaultFindDir = state_.defaultFindDir;
-    content.sectorSize = state_.sectorSize;
-    content.simulation = state_.simulation;
-    content.loaderType = state_.loaderType;
     for (const IWindowHost::OpenWindowType& window : windows_.ListWindows()) {
         // Each kind's placement is remembered whenever a workspace is saved.
         const WindowKindInfoType* kind = FindKindByDocumentName(window.record.documentName);
@@ -247,4 +236,15 @@ void CAppModel::CloseWorkspace()
     state_.workspacePath = AbsolutePath(DefaultWorkspacePath().string());
     WriteSetting(store_, settings::kLastWorkspace, "");
     LoadWorkspace(state_.workspacePath);
+}
+
+WorkspaceContentType CAppModel::CurrentSettings() const
+{
+    WorkspaceContentType content;
+    content.processorType = options_.processorType;
+    content.defaultFindDir = state_.defaultFindDir;
+    content.sectorSize = state_.sectorSize;
+    content.simulation = state_.simulation;
+    content.loaderType = state_.loaderType;
+    return content;
 }
