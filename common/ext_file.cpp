@@ -12,8 +12,9 @@ CExtFile::~CExtFile()
 bool CExtFile::Open(const std::filesystem::path& path)
 {
     Close();
+    // Only regular files: a device such as /dev/zero would never end.
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
+    if (!std::filesystem::is_regular_file(path, ec)) {
         return false;
     }
     file_ = std::fopen(path.c_str(), "rb");

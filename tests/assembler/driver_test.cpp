@@ -160,6 +160,14 @@ TEST(DriverTest, IncludeFindsNamesInAnotherCaseAndStopsCycles)
     EXPECT_FALSE(f.assembler.IsAssembling());
 }
 
+TEST(DriverTest, DevicesAreNoSources)
+{
+    CAsmFixture f;
+    f.RunSource("\tINCLUDE /dev/zero\r\n\tNOP\r\n");
+    EXPECT_EQ(f.Messages(), Strings{"Error (1): Unable to open include file: /dev/zero"});
+    EXPECT_EQ(Hex(f.Bytes()), "00");
+}
+
 TEST(DriverTest, StopDuringPass1LeavesNoHexOrListing)
 {
     CAsmFixture f;
