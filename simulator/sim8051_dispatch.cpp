@@ -265,14 +265,14 @@ void CSim8051::ExecuteInstruction()
     state_.pcWrapped = false;
     state_.messageShown = false;
     SampleExternalInterrupts();
-    if (state_.pc > 0xFFFF) {
+    if (state_.pc > 0xFFFF) [[unlikely]] {
         Report(kPcWrapMessage);
         state_.pc &= 0xFFFF;
         state_.pcWrapped = true;
     }
     const uint8_t op = code_.ReadCodeByte(state_.pc);
-    if ((state_.DirectSpace[sfr::kIe] & sfr::kEa) && !state_.highInService && op != 0x32 &&
-        PollInterrupts()) {
+    if (sim_detail::InterruptMayBeDue(state_) && !state_.highInService && op != 0x32 &&
+        PollInterrupts()) [[unlikely]] {
         state_.interruptTaken = true;
         return;
     }

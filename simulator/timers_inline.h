@@ -36,13 +36,20 @@ inline void CSim8051::RunTimer(uint8_t p3, uint32_t cycles, uint8_t tcon, uint8_
 {
     constexpr sim_detail::TimerRowType row = sim_detail::kTimerRows[Index];
     auto& space = state_.DirectSpace;
-    const uint32_t control = tmod >> row.modeShift;
-    const bool gate = control & 0x08;
-    if ((tcon & row.runBit) == 0 || (gate && (p3 & row.gatePin) == 0)) {
+    if ((tcon & row.runBit) == 0) {
         return;
     }
-    const uint32_t count =
-        (control & 0x04) ? sim_detail::FallingEdge(state_.previousP3, p3, row.counterPin) : cycles;
+    const uint32_t control = tmod >> row.modeShift;
+    uint32_t count = cycles;
+    // GATE and C/T are seldom set: one test passes over both.
+    if (control & 0x0C) [[unlikely]] {
+        if ((control & 0x08) && (p3 & row.gatePin) == 0) {
+            return;
+        }
+        if (control & 0x04) {
+            count = sim_detail::FallingEdge(state_.previousP3, p3, row.counterPin);
+        }
+    }
     uint8_t& low = space[row.low];
     uint8_t& high = space[row.high];
     bool overflow = false;
@@ -81,7 +88,7 @@ inline void CSim8051::RunTimer(uint8_t p3, uint32_t cycles, uint8_t tcon, uint8_
 
 inline void CSim8051::RunTimers01(uint8_t p3, uint32_t cycles, uint8_t tcon, uint8_t tmod)
 {
-    if ((tmod & 3) == 3) {
+    if ((tmod & 3) == 3) [[unlikely]] {
         RunTimer0Mode3(p3, cycles);
     } else {
         RunTimer<0>(p3, cycles, tcon, tmod);
@@ -95,9 +102,12 @@ inline void CSim8051::RunTimers01(uint8_t p3, uint32_t cycles, uint8_t tcon, uin
 inline void CSim8051::SampleExternalInterrupts()
 {
     constexpr uint8_t kPins = sfr::kPinInt0 | sfr::kPinInt1;
-    const uint8_t p3 = ReadDirect(sfr::kP3);
+    uint8_t p3 = state_.DirectSpace[sfr::kP3];
+    if (buttons_ != nullptr) [[unlikely]] {
+        p3 = ReadDirect(sfr::kP3);
+    }
     // Both pins high and nothing pending: no request can start or end.
-    if (((~p3 & kPins) | state_.externalPending) == 0) {
+    if (((~p3 & kPins) | state_.externalPending) == 0) [[likely]] {
         return;
     }
     const uint8_t tcon = state_.DirectSpace[sfr::kTcon];
@@ -112,23 +122,36 @@ inline void CSim8051::SampleExternalInterrupts()
                              (edgeTriggered & state_.externalPending));
 }
 
+namespace sim_detail {
+
+// Nearly every instruction finds interrupts off, or no request flag raised
+// and the serial port off (while it is on, its transmit check may raise TI),
+// so this cheap test goes before the others. One branch, not several.
+inline bool InterruptMayBeDue(const ProcessorState& state)
+{
+    const auto& space = state.DirectSpace;
+    const uint8_t ie = space[sfr::kIe];
+    const bool raised = ((space[sfr::kTcon] & (sfr::kTf1 | sfr::kTf0)) |
+                         (space[sfr::kT2con] & (sfr::kTf2 | sfr::kExf2)) |
+                         (space[sfr::kScon] & (sfr::kTi | sfr::kRi)) | state.externalPending |
+                         (ie & sfr::kEs)) != 0;
+    return ((ie & sfr::kEa) != 0) & raised;
+}
+
+} // namespace sim_detail
+
 inline bool CSim8051::PollInterrupts()
 {
     const auto& space = state_.DirectSpace;
     const uint8_t ie = space[sfr::kIe];
-    // The transmit check counts as a request whenever it would act.
-    const bool transmitDue =
-        (ie & sfr::kEs) &&
-        (state_.transmitBusy ? state_.transmitCountdown < 0 : state_.transmitCountdown != 10);
     const uint8_t tcon = space[sfr::kTcon];
     const uint8_t t2con = space[sfr::kT2con];
     const uint8_t scon = space[sfr::kScon];
     const uint8_t pending = state_.externalPending;
-    // Nearly every poll finds no request flag raised at all.
-    if (((tcon & (sfr::kTf1 | sfr::kTf0)) | (t2con & (sfr::kTf2 | sfr::kExf2)) |
-         (scon & (sfr::kTi | sfr::kRi)) | pending | transmitDue) == 0) {
-        return false;
-    }
+    // The transmit check counts as a request whenever it would act.
+    const bool transmitDue =
+        (ie & sfr::kEs) &&
+        (state_.transmitBusy ? state_.transmitCountdown < 0 : state_.transmitCountdown != 10);
     // Each request moved onto its IE bit: TF1 -> ET1, TF0 -> ET0, INT1 -> EX1, INT0 -> EX0.
     const uint8_t requests =
         static_cast<uint8_t>(((tcon >> 4) & (sfr::kEt1 | sfr::kEt0)) |
@@ -143,7 +166,7 @@ inline void CSim8051::UpdateTimers(uint32_t cycles)
     const auto& space = state_.DirectSpace;
     uint8_t p1 = space[sfr::kP1];
     uint8_t p3 = space[sfr::kP3];
-    if (buttons_ != nullptr) {
+    if (buttons_ != nullptr) [[unlikely]] {
         p1 = ReadDirect(sfr::kP1);
         p3 = ReadDirect(sfr::kP3);
     }
@@ -153,10 +176,10 @@ inline void CSim8051::UpdateTimers(uint32_t cycles)
         RunTimers01(p3, cycles, tcon, tmod);
     }
     const uint8_t t2con = space[sfr::kT2con];
-    if ((t2con & sfr::kTr2) && (t2con & (sfr::kTclk | sfr::kRclk)) == 0) {
+    if ((t2con & (sfr::kTr2 | sfr::kTclk | sfr::kRclk)) == sfr::kTr2) [[unlikely]] {
         RunTimer2(p1, cycles);
     }
-    if (state_.transmitBusy) {
+    if (state_.transmitBusy) [[unlikely]] {
         state_.transmitCountdown -= static_cast<int32_t>(cycles);
     }
     state_.previousP1 = p1;
