@@ -208,6 +208,59 @@ struct CSim8051::Dispatch
     static const std::array<Handler, 256> kTable;
 
     static constexpr bool OnlyA5IsUndefined();
+
+    // The common cases of the peripheral work around each instruction. With
+    // no virtual buttons attached a port reads as its stored byte.
+
+    // Both INT pins high and nothing pending: no request can start or end.
+    // Each test below is one branch: with fewer taken branches between two
+    // dispatches the handler call is predicted better.
+    static bool SamplingIsIdle(const S& s)
+    {
+        constexpr uint8_t kPins = sfr::kPinInt0 | sfr::kPinInt1;
+        return (reinterpret_cast<uintptr_t>(s.buttons_) |
+                (~s.state_.DirectSpace[sfr::kP3] & kPins) | s.state_.externalPending) == 0;
+    }
+
+    // No buttons, timer 0 not in mode 3, timer 2 not counting and no
+    // transmission in progress: only timers 0 and 1 in modes 0-2 may count.
+    static bool TimersAreSimple(const S& s)
+    {
+        const auto& space = s.state_.DirectSpace;
+        return (reinterpret_cast<uintptr_t>(s.buttons_) |
+                static_cast<uintptr_t>((space[sfr::kTmod] & 0x03) == 0x03) |
+                static_cast<uintptr_t>(
+                    (space[sfr::kT2con] & (sfr::kTr2 | sfr::kTclk | sfr::kRclk)) == sfr::kTr2) |
+                static_cast<uintptr_t>(s.state_.transmitBusy)) == 0;
+    }
+
+    // UpdateTimers for that case.
+    static void RunSimpleTimers(S& s, uint32_t cycles)
+    {
+        auto& space = s.state_.DirectSpace;
+        const uint8_t p3 = space[sfr::kP3];
+        const uint8_t tcon = space[sfr::kTcon];
+        if (tcon & (sfr::kTr0 | sfr::kTr1)) {
+            const uint8_t tmod = space[sfr::kTmod];
+            s.RunTimer<0>(p3, cycles, tcon, tmod);
+            s.RunTimer<1>(p3, cycles, tcon, tmod);
+        }
+        s.state_.previousP1 = space[sfr::kP1];
+        s.state_.previousP3 = p3;
+    }
+
+    // The rest of the poll's entry conditions, then the poll.
+    [[gnu::noinline]] static bool Interrupt(S& s, uint8_t op)
+    {
+        return !s.state_.highInService && op != 0x32 && s.PollInterrupts();
+    }
+
+    [[gnu::cold]] [[gnu::noinline]] static void WrapPc(S& s)
+    {
+        s.Report(kPcWrapMessage);
+        s.state_.pc &= 0xFFFF;
+        s.state_.pcWrapped = true;
+    }
 };
 
 constexpr std::array<CSim8051::Dispatch::Handler, 256> CSim8051::Dispatch::kTable = MakeDispatch();
@@ -264,23 +317,28 @@ void CSim8051::ExecuteInstruction()
 #endif
     state_.pcWrapped = false;
     state_.messageShown = false;
-    SampleExternalInterrupts();
+    if (!Dispatch::SamplingIsIdle(*this)) [[unlikely]] {
+        SampleExternalInterrupts();
+    }
     if (state_.pc > 0xFFFF) [[unlikely]] {
-        Report(kPcWrapMessage);
-        state_.pc &= 0xFFFF;
-        state_.pcWrapped = true;
+        Dispatch::WrapPc(*this);
     }
     const uint8_t op = code_.ReadCodeByte(state_.pc);
-    if (sim_detail::InterruptMayBeDue(state_) && !state_.highInService && op != 0x32 &&
-        PollInterrupts()) [[unlikely]] {
-        state_.interruptTaken = true;
-        return;
+    if (sim_detail::InterruptMayBeDue(state_)) [[unlikely]] {
+        if (Dispatch::Interrupt(*this, op)) {
+            state_.interruptTaken = true;
+            return;
+        }
     }
     code_.AddExecution(state_.pc);
     cycles_ = OpcodeTable[op].cycles;
     Dispatch::kTable[op](*this, op);
     state_.cycles += cycles_;
     state_.totalCycles += cycles_;
-    UpdateTimers(cycles_);
+    if (Dispatch::TimersAreSimple(*this)) [[likely]] {
+        Dispatch::RunSimpleTimers(*this, cycles_);
+    } else {
+        UpdateTimers(cycles_);
+    }
     UpdateBankBase();
 }

@@ -96,92 +96,21 @@ inline void CSim8051::RunTimers01(uint8_t p3, uint32_t cycles, uint8_t tcon, uin
     RunTimer<1>(p3, cycles, tcon, tmod);
 }
 
-// The peripheral checks run around every instruction; their common case
-// (nothing requested, no timer running) stays inline.
-
-inline void CSim8051::SampleExternalInterrupts()
-{
-    constexpr uint8_t kPins = sfr::kPinInt0 | sfr::kPinInt1;
-    uint8_t p3 = state_.DirectSpace[sfr::kP3];
-    if (buttons_ != nullptr) [[unlikely]] {
-        p3 = ReadDirect(sfr::kP3);
-    }
-    // Both pins high and nothing pending: no request can start or end.
-    if (((~p3 & kPins) | state_.externalPending) == 0) [[likely]] {
-        return;
-    }
-    const uint8_t tcon = state_.DirectSpace[sfr::kTcon];
-    // IT0 (TCON bit 0) and IT1 (bit 2) moved onto their pins (P3 bits 2, 3).
-    const uint8_t edgeTriggered =
-        static_cast<uint8_t>((tcon & sfr::kIt0) << 2 | (tcon & sfr::kIt1) << 1);
-    const uint8_t fallen = state_.previousP3 & ~p3;
-    // A falling edge always requests; a level-triggered request follows the
-    // pin; an edge-triggered one stays until accepted.
-    state_.externalPending =
-        static_cast<uint8_t>((fallen & kPins) | (~edgeTriggered & ~p3 & kPins) |
-                             (edgeTriggered & state_.externalPending));
-}
-
 namespace sim_detail {
 
 // Nearly every instruction finds interrupts off, or no request flag raised
 // and the serial port off (while it is on, its transmit check may raise TI),
-// so this cheap test goes before the others. One branch, not several.
+// so this cheap test goes before the poll.
 inline bool InterruptMayBeDue(const ProcessorState& state)
 {
     const auto& space = state.DirectSpace;
     const uint8_t ie = space[sfr::kIe];
-    const bool raised = ((space[sfr::kTcon] & (sfr::kTf1 | sfr::kTf0)) |
-                         (space[sfr::kT2con] & (sfr::kTf2 | sfr::kExf2)) |
-                         (space[sfr::kScon] & (sfr::kTi | sfr::kRi)) | state.externalPending |
-                         (ie & sfr::kEs)) != 0;
-    return ((ie & sfr::kEa) != 0) & raised;
+    const uint32_t raised = (space[sfr::kTcon] & (sfr::kTf1 | sfr::kTf0)) |
+                            (space[sfr::kT2con] & (sfr::kTf2 | sfr::kExf2)) |
+                            (space[sfr::kScon] & (sfr::kTi | sfr::kRi)) | state.externalPending |
+                            (ie & sfr::kEs);
+    // EA masks the rest without a branch of its own.
+    return (raised & (0u - (ie >> 7))) != 0;
 }
 
 } // namespace sim_detail
-
-inline bool CSim8051::PollInterrupts()
-{
-    const auto& space = state_.DirectSpace;
-    const uint8_t ie = space[sfr::kIe];
-    const uint8_t tcon = space[sfr::kTcon];
-    const uint8_t t2con = space[sfr::kT2con];
-    const uint8_t scon = space[sfr::kScon];
-    const uint8_t pending = state_.externalPending;
-    // The transmit check counts as a request whenever it would act.
-    const bool transmitDue =
-        (ie & sfr::kEs) &&
-        (state_.transmitBusy ? state_.transmitCountdown < 0 : state_.transmitCountdown != 10);
-    // Each request moved onto its IE bit: TF1 -> ET1, TF0 -> ET0, INT1 -> EX1, INT0 -> EX0.
-    const uint8_t requests =
-        static_cast<uint8_t>(((tcon >> 4) & (sfr::kEt1 | sfr::kEt0)) |
-                             ((pending >> 1) & sfr::kEx1) | ((pending >> 2) & sfr::kEx0)) |
-        ((t2con & (sfr::kTf2 | sfr::kExf2)) ? sfr::kEt2 : 0) |
-        (((scon & (sfr::kTi | sfr::kRi)) || transmitDue) ? sfr::kEs : 0);
-    return (requests & ie) != 0 && AcceptInterrupt();
-}
-
-inline void CSim8051::UpdateTimers(uint32_t cycles)
-{
-    const auto& space = state_.DirectSpace;
-    uint8_t p1 = space[sfr::kP1];
-    uint8_t p3 = space[sfr::kP3];
-    if (buttons_ != nullptr) [[unlikely]] {
-        p1 = ReadDirect(sfr::kP1);
-        p3 = ReadDirect(sfr::kP3);
-    }
-    const uint8_t tcon = space[sfr::kTcon];
-    const uint8_t tmod = space[sfr::kTmod];
-    if ((tcon & (sfr::kTr0 | sfr::kTr1)) || (tmod & 0x03) == 0x03) {
-        RunTimers01(p3, cycles, tcon, tmod);
-    }
-    const uint8_t t2con = space[sfr::kT2con];
-    if ((t2con & (sfr::kTr2 | sfr::kTclk | sfr::kRclk)) == sfr::kTr2) [[unlikely]] {
-        RunTimer2(p1, cycles);
-    }
-    if (state_.transmitBusy) [[unlikely]] {
-        state_.transmitCountdown -= static_cast<int32_t>(cycles);
-    }
-    state_.previousP1 = p1;
-    state_.previousP3 = p3;
-}
