@@ -209,13 +209,16 @@ struct CSim8051::Dispatch
 
     static constexpr bool OnlyA5IsUndefined();
 
+    // A switch over constant handlers lets the compiler inline each one.
+    [[gnu::always_inline]] static inline void Run(CSim8051& s, uint8_t op);
+
     // The common cases of the peripheral work around each instruction. With
     // no virtual buttons attached a port reads as its stored byte.
 
     // Both INT pins high and nothing pending: no request can start or end.
     // Each test below is one branch: with fewer taken branches between two
     // dispatches the handler call is predicted better.
-    static bool SamplingIsIdle(const S& s)
+    [[gnu::always_inline]] static bool SamplingIsIdle(const S& s)
     {
         constexpr uint8_t kPins = sfr::kPinInt0 | sfr::kPinInt1;
         return (reinterpret_cast<uintptr_t>(s.buttons_) |
@@ -224,7 +227,7 @@ struct CSim8051::Dispatch
 
     // No buttons, timer 0 not in mode 3, timer 2 not counting and no
     // transmission in progress: only timers 0 and 1 in modes 0-2 may count.
-    static bool TimersAreSimple(const S& s)
+    [[gnu::always_inline]] static bool TimersAreSimple(const S& s)
     {
         const auto& space = s.state_.DirectSpace;
         return (reinterpret_cast<uintptr_t>(s.buttons_) |
@@ -235,7 +238,7 @@ struct CSim8051::Dispatch
     }
 
     // UpdateTimers for that case.
-    static void RunSimpleTimers(S& s, uint32_t cycles)
+    [[gnu::always_inline]] static void RunSimpleTimers(S& s, uint32_t cycles)
     {
         auto& space = s.state_.DirectSpace;
         const uint8_t p3 = space[sfr::kP3];
@@ -273,6 +276,29 @@ constexpr bool CSim8051::Dispatch::OnlyA5IsUndefined()
         }
     }
     return true;
+}
+
+inline void CSim8051::Dispatch::Run(CSim8051& s, uint8_t op)
+{
+#define IDE51_OP(n)                                                                                \
+    case n: {                                                                                      \
+        constexpr Handler handler = kTable[n];                                                     \
+        handler(s, n);                                                                             \
+        break;                                                                                     \
+    }
+#define IDE51_OP4(n) IDE51_OP(n) IDE51_OP(n + 1) IDE51_OP(n + 2) IDE51_OP(n + 3)
+#define IDE51_OP16(n) IDE51_OP4(n) IDE51_OP4(n + 4) IDE51_OP4(n + 8) IDE51_OP4(n + 12)
+#define IDE51_OP64(n) IDE51_OP16(n) IDE51_OP16(n + 16) IDE51_OP16(n + 32) IDE51_OP16(n + 48)
+    switch (op) {
+        IDE51_OP64(0)
+        IDE51_OP64(64)
+        IDE51_OP64(128)
+        IDE51_OP64(192)
+    }
+#undef IDE51_OP64
+#undef IDE51_OP16
+#undef IDE51_OP4
+#undef IDE51_OP
 }
 
 void CSim8051::StackCheck(uint32_t pushes)
@@ -332,7 +358,7 @@ void CSim8051::ExecuteInstruction()
     }
     code_.AddExecution(state_.pc);
     cycles_ = OpcodeTable[op].cycles;
-    Dispatch::kTable[op](*this, op);
+    Dispatch::Run(*this, op);
     state_.cycles += cycles_;
     state_.totalCycles += cycles_;
     if (Dispatch::TimersAreSimple(*this)) [[likely]] {
