@@ -135,14 +135,16 @@ private:
     void SetAcc(uint8_t value)
     {
         state_.DirectSpace[sfr::kAcc] = value;
-        SetFlag(sfr::kParity, OddParity(value));
+        // The parity flag test on x86, with no branch on the data.
+        uint8_t& psw = state_.DirectSpace[sfr::kPsw];
+        psw = static_cast<uint8_t>((psw & ~sfr::kParity) | __builtin_parity(value));
     }
     bool Carry() const { return (state_.DirectSpace[sfr::kPsw] & sfr::kCy) != 0; }
     // Flags change without the PSW write side effect.
     void SetFlag(uint8_t mask, bool on)
     {
         uint8_t& psw = state_.DirectSpace[sfr::kPsw];
-        psw = on ? (psw | mask) : (psw & ~mask);
+        psw = static_cast<uint8_t>((psw & ~mask) | (on ? mask : 0)); // no branch on the data
     }
     void UpdateBankBase() { state_.bankBase = state_.DirectSpace[sfr::kPsw] & 0x18; }
     uint16_t Dptr() const
