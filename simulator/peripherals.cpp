@@ -55,22 +55,13 @@ void CSim8051::SampleExternalInterrupts()
 
 bool CSim8051::PollInterrupts()
 {
-    const auto& space = state_.DirectSpace;
-    const uint8_t ie = space[sfr::kIe];
-    const uint8_t tcon = space[sfr::kTcon];
-    const uint8_t t2con = space[sfr::kT2con];
-    const uint8_t scon = space[sfr::kScon];
-    const uint8_t pending = state_.externalPending;
+    const uint8_t ie = state_.DirectSpace[sfr::kIe];
     // The transmit check counts as a request whenever it would act.
     const bool transmitDue =
         (ie & sfr::kEs) &&
         (state_.transmitBusy ? state_.transmitCountdown < 0 : state_.transmitCountdown != 10);
-    // Each request moved onto its IE bit: TF1 -> ET1, TF0 -> ET0, INT1 -> EX1, INT0 -> EX0.
     const uint8_t requests =
-        static_cast<uint8_t>(((tcon >> 4) & (sfr::kEt1 | sfr::kEt0)) |
-                             ((pending >> 1) & sfr::kEx1) | ((pending >> 2) & sfr::kEx0)) |
-        ((t2con & (sfr::kTf2 | sfr::kExf2)) ? sfr::kEt2 : 0) |
-        (((scon & (sfr::kTi | sfr::kRi)) || transmitDue) ? sfr::kEs : 0);
+        sim_detail::RequestsOnEnableBits(state_) | (transmitDue ? sfr::kEs : 0);
     return (requests & ie) != 0 && AcceptInterrupt();
 }
 

@@ -252,9 +252,15 @@ struct CSim8051::Dispatch
         s.state_.previousP3 = p3;
     }
 
-    // The rest of the poll's entry conditions, then the poll.
+    // The rest of the poll's entry conditions, then the poll. A raised flag
+    // of a disabled source (TF1 of timer 1 as a baud generator stays up) is
+    // passed over here without the call; with ES on the poll may still act.
     [[gnu::noinline]] static bool Interrupt(S& s, uint8_t op)
     {
+        const uint8_t ie = s.state_.DirectSpace[sfr::kIe];
+        if (((sim_detail::RequestsOnEnableBits(s.state_) & ie) | (ie & sfr::kEs)) == 0) {
+            return false;
+        }
         return !s.state_.highInService && op != 0x32 && s.PollInterrupts();
     }
 

@@ -29,6 +29,19 @@ inline constexpr std::array<TimerRowType, 2> kTimerRows = {{
     {sfr::kTl1, sfr::kTh1, sfr::kTr1, sfr::kTf1, 4, sfr::kPinInt1, sfr::kPinT1},
 }};
 
+// The raised request flags moved onto their IE bits: TF2 or EXF2 -> ET2,
+// TI or RI -> ES, TF1 -> ET1, INT1 -> EX1, INT0 -> EX0, TF0 -> ET0.
+inline uint8_t RequestsOnEnableBits(const ProcessorState& state)
+{
+    const auto& space = state.DirectSpace;
+    const uint8_t tcon = space[sfr::kTcon];
+    const uint8_t pending = state.externalPending;
+    return static_cast<uint8_t>(((tcon >> 4) & (sfr::kEt1 | sfr::kEt0)) |
+                                ((pending >> 1) & sfr::kEx1) | ((pending >> 2) & sfr::kEx0) |
+                                ((space[sfr::kT2con] & (sfr::kTf2 | sfr::kExf2)) ? sfr::kEt2 : 0) |
+                                ((space[sfr::kScon] & (sfr::kTi | sfr::kRi)) ? sfr::kEs : 0));
+}
+
 } // namespace sim_detail
 
 template <size_t Index>
