@@ -264,6 +264,11 @@ struct CSim8051::Dispatch
         return !s.state_.highInService && op != 0x32 && s.PollInterrupts();
     }
 
+    [[gnu::cold]] [[gnu::noinline]] static void StackMessage(S& s, uint32_t top)
+    {
+        s.Report(StrFormat(kStackMessage, static_cast<int>(top), s.state_.pc));
+    }
+
     [[gnu::cold]] [[gnu::noinline]] static void WrapPc(S& s)
     {
         s.Report(kPcWrapMessage);
@@ -307,14 +312,15 @@ inline void CSim8051::Dispatch::Run(CSim8051& s, uint8_t op)
 #undef IDE51_OP
 }
 
-void CSim8051::StackCheck(uint32_t pushes)
+// Inline in the handlers that push: the message is the rare part.
+inline void CSim8051::StackCheck(uint32_t pushes)
 {
     const uint32_t top = state_.DirectSpace[sfr::kSp] + pushes;
     if (top > state_.maxSp) {
         state_.maxSp = top;
     }
-    if (top >= static_cast<uint32_t>(ramSize_)) {
-        Report(StrFormat(kStackMessage, static_cast<int>(top), state_.pc));
+    if (top >= static_cast<uint32_t>(ramSize_)) [[unlikely]] {
+        Dispatch::StackMessage(*this, top);
     }
 }
 
@@ -325,7 +331,7 @@ void CSim8051::Push(uint8_t value)
     WriteIndirect(sp, value);
 }
 
-uint8_t CSim8051::Pop()
+inline uint8_t CSim8051::Pop()
 {
     uint8_t& sp = state_.DirectSpace[sfr::kSp];
     const uint8_t value = ReadIndirect(sp);

@@ -89,7 +89,7 @@ struct CSim8051::Ops
         }
     }
 
-    static void Undefined(S& s, uint8_t)
+    [[gnu::cold]] [[gnu::noinline]] static void Undefined(S& s, uint8_t)
     {
         s.Report(StrFormat(kUndefinedInstructionMessage, static_cast<int>(s.state_.pc)));
         s.state_.pc += 1;
