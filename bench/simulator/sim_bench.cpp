@@ -28,7 +28,12 @@ void BM_TimerInterruptLoop(benchmark::State& state)
 }
 
 // 200 iterations of a million: at least 100 million simulated instructions.
-BENCHMARK(BM_TimerInterruptLoop)->Iterations(200)->Unit(benchmark::kMillisecond);
+// Five repetitions give a median on a machine shared with other work.
+BENCHMARK(BM_TimerInterruptLoop)
+    ->Iterations(200)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
