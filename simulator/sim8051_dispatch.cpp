@@ -213,11 +213,11 @@ struct CSim8051::Dispatch
     [[gnu::always_inline]] static inline void Run(CSim8051& s, uint8_t op);
 
     // The common cases of the peripheral work around each instruction. With
-    // no virtual buttons attached a port reads as its stored byte.
+    // no virtual buttons attached a port reads as its stored byte. Each test
+    // is one branch: with fewer taken branches between two dispatches the
+    // dispatch jump is predicted better.
 
     // Both INT pins high and nothing pending: no request can start or end.
-    // Each test below is one branch: with fewer taken branches between two
-    // dispatches the handler call is predicted better.
     [[gnu::always_inline]] static bool SamplingIsIdle(const S& s)
     {
         constexpr uint8_t kPins = sfr::kPinInt0 | sfr::kPinInt1;
