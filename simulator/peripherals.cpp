@@ -37,6 +37,59 @@ constexpr std::array<InterruptRowType, 6> kInterruptRows = {{
 
 } // namespace
 
+void CSim8051::SampleExternalInterrupts()
+{
+    constexpr uint8_t kPins = sfr::kPinInt0 | sfr::kPinInt1;
+    const uint8_t p3 = ReadDirect(sfr::kP3);
+    const uint8_t tcon = state_.DirectSpace[sfr::kTcon];
+    // IT0 (TCON bit 0) and IT1 (bit 2) moved onto their pins (P3 bits 2, 3).
+    const uint8_t edgeTriggered =
+        static_cast<uint8_t>((tcon & sfr::kIt0) << 2 | (tcon & sfr::kIt1) << 1);
+    const uint8_t fallen = state_.previousP3 & ~p3;
+    // A falling edge always requests; a level-triggered request follows the
+    // pin; an edge-triggered one stays until accepted.
+    state_.externalPending =
+        static_cast<uint8_t>((fallen & kPins) | (~edgeTriggered & ~p3 & kPins) |
+                             (edgeTriggered & state_.externalPending));
+}
+
+bool CSim8051::PollInterrupts()
+{
+    const uint8_t ie = state_.DirectSpace[sfr::kIe];
+    // The transmit check counts as a request whenever it would act.
+    const bool transmitDue =
+        (ie & sfr::kEs) &&
+        (state_.transmitBusy ? state_.transmitCountdown < 0 : state_.transmitCountdown != 10);
+    const uint8_t requests =
+        sim_detail::RequestsOnEnableBits(state_) | (transmitDue ? sfr::kEs : 0);
+    return (requests & ie) != 0 && AcceptInterrupt();
+}
+
+void CSim8051::UpdateTimers(uint32_t cycles)
+{
+    const auto& space = state_.DirectSpace;
+    uint8_t p1 = space[sfr::kP1];
+    uint8_t p3 = space[sfr::kP3];
+    if (buttons_ != nullptr) {
+        p1 = ReadDirect(sfr::kP1);
+        p3 = ReadDirect(sfr::kP3);
+    }
+    const uint8_t tcon = space[sfr::kTcon];
+    const uint8_t tmod = space[sfr::kTmod];
+    if ((tcon & (sfr::kTr0 | sfr::kTr1)) || (tmod & 0x03) == 0x03) {
+        RunTimers01(p3, cycles, tcon, tmod);
+    }
+    const uint8_t t2con = space[sfr::kT2con];
+    if ((t2con & (sfr::kTr2 | sfr::kTclk | sfr::kRclk)) == sfr::kTr2) {
+        RunTimer2(p1, cycles);
+    }
+    if (state_.transmitBusy) {
+        state_.transmitCountdown -= static_cast<int32_t>(cycles);
+    }
+    state_.previousP1 = p1;
+    state_.previousP3 = p3;
+}
+
 void CSim8051::TransmitCheck()
 {
     if (!state_.transmitBusy) {

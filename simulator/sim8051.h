@@ -139,14 +139,16 @@ private:
     void SetAcc(uint8_t value)
     {
         state_.DirectSpace[sfr::kAcc] = value;
-        SetFlag(sfr::kParity, OddParity(value));
+        // The parity flag test on x86, with no branch on the data.
+        uint8_t& psw = state_.DirectSpace[sfr::kPsw];
+        psw = static_cast<uint8_t>((psw & ~sfr::kParity) | __builtin_parity(value));
     }
     bool Carry() const { return (state_.DirectSpace[sfr::kPsw] & sfr::kCy) != 0; }
     // Flags change without the PSW write side effect.
     void SetFlag(uint8_t mask, bool on)
     {
         uint8_t& psw = state_.DirectSpace[sfr::kPsw];
-        psw = on ? (psw | mask) : (psw & ~mask);
+        psw = static_cast<uint8_t>((psw & ~mask) | (on ? mask : 0)); // no branch on the data
     }
     void UpdateBankBase() { state_.bankBase = state_.DirectSpace[sfr::kPsw] & 0x18; }
     uint16_t Dptr() const
@@ -245,74 +247,4 @@ inline void CSim8051::WriteBit(uint8_t bit, bool value)
     const uint8_t mask = static_cast<uint8_t>(1u << (bit & 7));
     const uint8_t old = ReadDirect(address);
     WriteDirect(address, value ? (old | mask) : (old & ~mask));
-}
-
-// The peripheral checks run around every instruction; their common case
-// (nothing requested, no timer running) stays inline.
-
-inline void CSim8051::SampleExternalInterrupts()
-{
-    constexpr uint8_t kPins = sfr::kPinInt0 | sfr::kPinInt1;
-    const uint8_t p3 = ReadDirect(sfr::kP3);
-    const uint8_t tcon = state_.DirectSpace[sfr::kTcon];
-    // IT0 (TCON bit 0) and IT1 (bit 2) moved onto their pins (P3 bits 2, 3).
-    const uint8_t edgeTriggered =
-        static_cast<uint8_t>((tcon & sfr::kIt0) << 2 | (tcon & sfr::kIt1) << 1);
-    const uint8_t fallen = state_.previousP3 & ~p3;
-    // A falling edge always requests; a level-triggered request follows the
-    // pin; an edge-triggered one stays until accepted.
-    state_.externalPending =
-        static_cast<uint8_t>((fallen & kPins) | (~edgeTriggered & ~p3 & kPins) |
-                             (edgeTriggered & state_.externalPending));
-}
-
-inline bool CSim8051::PollInterrupts()
-{
-    const auto& space = state_.DirectSpace;
-    const uint8_t ie = space[sfr::kIe];
-    // The transmit check counts as a request whenever it would act.
-    const bool transmitDue =
-        (ie & sfr::kEs) &&
-        (state_.transmitBusy ? state_.transmitCountdown < 0 : state_.transmitCountdown != 10);
-    const uint8_t tcon = space[sfr::kTcon];
-    const uint8_t t2con = space[sfr::kT2con];
-    const uint8_t scon = space[sfr::kScon];
-    const uint8_t pending = state_.externalPending;
-    // Nearly every poll finds no request flag raised at all.
-    if (((tcon & (sfr::kTf1 | sfr::kTf0)) | (t2con & (sfr::kTf2 | sfr::kExf2)) |
-         (scon & (sfr::kTi | sfr::kRi)) | pending | transmitDue) == 0) {
-        return false;
-    }
-    // Each request moved onto its IE bit: TF1 -> ET1, TF0 -> ET0, INT1 -> EX1, INT0 -> EX0.
-    const uint8_t requests =
-        static_cast<uint8_t>(((tcon >> 4) & (sfr::kEt1 | sfr::kEt0)) |
-                             ((pending >> 1) & sfr::kEx1) | ((pending >> 2) & sfr::kEx0)) |
-        ((t2con & (sfr::kTf2 | sfr::kExf2)) ? sfr::kEt2 : 0) |
-        (((scon & (sfr::kTi | sfr::kRi)) || transmitDue) ? sfr::kEs : 0);
-    return (requests & ie) != 0 && AcceptInterrupt();
-}
-
-inline void CSim8051::UpdateTimers(uint32_t cycles)
-{
-    const auto& space = state_.DirectSpace;
-    uint8_t p1 = space[sfr::kP1];
-    uint8_t p3 = space[sfr::kP3];
-    if (buttons_ != nullptr) {
-        p1 = ReadDirect(sfr::kP1);
-        p3 = ReadDirect(sfr::kP3);
-    }
-    const uint8_t tcon = space[sfr::kTcon];
-    const uint8_t tmod = space[sfr::kTmod];
-    if ((tcon & (sfr::kTr0 | sfr::kTr1)) || (tmod & 0x03) == 0x03) {
-        RunTimers01(p3, cycles, tcon, tmod);
-    }
-    const uint8_t t2con = space[sfr::kT2con];
-    if ((t2con & sfr::kTr2) && (t2con & (sfr::kTclk | sfr::kRclk)) == 0) {
-        RunTimer2(p1, cycles);
-    }
-    if (state_.transmitBusy) {
-        state_.transmitCountdown -= static_cast<int32_t>(cycles);
-    }
-    state_.previousP1 = p1;
-    state_.previousP3 = p3;
 }

@@ -208,6 +208,73 @@ struct CSim8051::Dispatch
     static const std::array<Handler, 256> kTable;
 
     static constexpr bool OnlyA5IsUndefined();
+
+    // A switch over constant handlers lets the compiler inline each one.
+    [[gnu::always_inline]] static inline void Run(CSim8051& s, uint8_t op);
+
+    // The common cases of the peripheral work around each instruction. With
+    // no virtual buttons attached a port reads as its stored byte. Each test
+    // is one branch: with fewer taken branches between two dispatches the
+    // dispatch jump is predicted better.
+
+    // Both INT pins high and nothing pending: no request can start or end.
+    [[gnu::always_inline]] static bool SamplingIsIdle(const S& s)
+    {
+        constexpr uint8_t kPins = sfr::kPinInt0 | sfr::kPinInt1;
+        return (reinterpret_cast<uintptr_t>(s.buttons_) |
+                (~s.state_.DirectSpace[sfr::kP3] & kPins) | s.state_.externalPending) == 0;
+    }
+
+    // No buttons, timer 0 not in mode 3, timer 2 not counting and no
+    // transmission in progress: only timers 0 and 1 in modes 0-2 may count.
+    [[gnu::always_inline]] static bool TimersAreSimple(const S& s)
+    {
+        const auto& space = s.state_.DirectSpace;
+        return (reinterpret_cast<uintptr_t>(s.buttons_) |
+                static_cast<uintptr_t>((space[sfr::kTmod] & 0x03) == 0x03) |
+                static_cast<uintptr_t>(
+                    (space[sfr::kT2con] & (sfr::kTr2 | sfr::kTclk | sfr::kRclk)) == sfr::kTr2) |
+                static_cast<uintptr_t>(s.state_.transmitBusy)) == 0;
+    }
+
+    // UpdateTimers for that case.
+    [[gnu::always_inline]] static void RunSimpleTimers(S& s, uint32_t cycles)
+    {
+        auto& space = s.state_.DirectSpace;
+        const uint8_t p3 = space[sfr::kP3];
+        const uint8_t tcon = space[sfr::kTcon];
+        if (tcon & (sfr::kTr0 | sfr::kTr1)) {
+            const uint8_t tmod = space[sfr::kTmod];
+            s.RunTimer<0>(p3, cycles, tcon, tmod);
+            s.RunTimer<1>(p3, cycles, tcon, tmod);
+        }
+        s.state_.previousP1 = space[sfr::kP1];
+        s.state_.previousP3 = p3;
+    }
+
+    // The rest of the poll's entry conditions, then the poll. A raised flag
+    // of a disabled source (TF1 of timer 1 as a baud generator stays up) is
+    // passed over here without the call; with ES on the poll may still act.
+    [[gnu::noinline]] static bool Interrupt(S& s, uint8_t op)
+    {
+        const uint8_t ie = s.state_.DirectSpace[sfr::kIe];
+        if (((sim_detail::RequestsOnEnableBits(s.state_) & ie) | (ie & sfr::kEs)) == 0) {
+            return false;
+        }
+        return !s.state_.highInService && op != 0x32 && s.PollInterrupts();
+    }
+
+    [[gnu::cold]] [[gnu::noinline]] static void StackMessage(S& s, uint32_t top)
+    {
+        s.Report(StrFormat(kStackMessage, static_cast<int>(top), s.state_.pc));
+    }
+
+    [[gnu::cold]] [[gnu::noinline]] static void WrapPc(S& s)
+    {
+        s.Report(kPcWrapMessage);
+        s.state_.pc &= 0xFFFF;
+        s.state_.pcWrapped = true;
+    }
 };
 
 constexpr std::array<CSim8051::Dispatch::Handler, 256> CSim8051::Dispatch::kTable = MakeDispatch();
@@ -222,14 +289,38 @@ constexpr bool CSim8051::Dispatch::OnlyA5IsUndefined()
     return true;
 }
 
-void CSim8051::StackCheck(uint32_t pushes)
+inline void CSim8051::Dispatch::Run(CSim8051& s, uint8_t op)
+{
+#define IDE51_OP(n)                                                                                \
+    case n: {                                                                                      \
+        constexpr Handler handler = kTable[n];                                                     \
+        handler(s, n);                                                                             \
+        break;                                                                                     \
+    }
+#define IDE51_OP4(n) IDE51_OP(n) IDE51_OP(n + 1) IDE51_OP(n + 2) IDE51_OP(n + 3)
+#define IDE51_OP16(n) IDE51_OP4(n) IDE51_OP4(n + 4) IDE51_OP4(n + 8) IDE51_OP4(n + 12)
+#define IDE51_OP64(n) IDE51_OP16(n) IDE51_OP16(n + 16) IDE51_OP16(n + 32) IDE51_OP16(n + 48)
+    switch (op) {
+        IDE51_OP64(0)
+        IDE51_OP64(64)
+        IDE51_OP64(128)
+        IDE51_OP64(192)
+    }
+#undef IDE51_OP64
+#undef IDE51_OP16
+#undef IDE51_OP4
+#undef IDE51_OP
+}
+
+// Inline in the handlers that push: the message is the rare part.
+inline void CSim8051::StackCheck(uint32_t pushes)
 {
     const uint32_t top = state_.DirectSpace[sfr::kSp] + pushes;
     if (top > state_.maxSp) {
         state_.maxSp = top;
     }
-    if (top >= static_cast<uint32_t>(ramSize_)) {
-        Report(StrFormat(kStackMessage, static_cast<int>(top), state_.pc));
+    if (top >= static_cast<uint32_t>(ramSize_)) [[unlikely]] {
+        Dispatch::StackMessage(*this, top);
     }
 }
 
@@ -240,7 +331,7 @@ void CSim8051::Push(uint8_t value)
     WriteIndirect(sp, value);
 }
 
-uint8_t CSim8051::Pop()
+inline uint8_t CSim8051::Pop()
 {
     uint8_t& sp = state_.DirectSpace[sfr::kSp];
     const uint8_t value = ReadIndirect(sp);
@@ -264,23 +355,28 @@ void CSim8051::ExecuteInstruction()
 #endif
     state_.pcWrapped = false;
     state_.messageShown = false;
-    SampleExternalInterrupts();
-    if (state_.pc > 0xFFFF) {
-        Report(kPcWrapMessage);
-        state_.pc &= 0xFFFF;
-        state_.pcWrapped = true;
+    if (!Dispatch::SamplingIsIdle(*this)) [[unlikely]] {
+        SampleExternalInterrupts();
+    }
+    if (state_.pc > 0xFFFF) [[unlikely]] {
+        Dispatch::WrapPc(*this);
     }
     const uint8_t op = code_.ReadCodeByte(state_.pc);
-    if ((state_.DirectSpace[sfr::kIe] & sfr::kEa) && !state_.highInService && op != 0x32 &&
-        PollInterrupts()) {
-        state_.interruptTaken = true;
-        return;
+    if (sim_detail::InterruptMayBeDue(state_)) [[unlikely]] {
+        if (Dispatch::Interrupt(*this, op)) {
+            state_.interruptTaken = true;
+            return;
+        }
     }
     code_.AddExecution(state_.pc);
     cycles_ = OpcodeTable[op].cycles;
-    Dispatch::kTable[op](*this, op);
+    Dispatch::Run(*this, op);
     state_.cycles += cycles_;
     state_.totalCycles += cycles_;
-    UpdateTimers(cycles_);
+    if (Dispatch::TimersAreSimple(*this)) [[likely]] {
+        Dispatch::RunSimpleTimers(*this, cycles_);
+    } else {
+        UpdateTimers(cycles_);
+    }
     UpdateBankBase();
 }

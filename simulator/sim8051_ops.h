@@ -75,7 +75,8 @@ struct CSim8051::Ops
         }
     }
 
-    template <Loc L> static void Put(S& s, uint8_t op, uint8_t operand, uint8_t value)
+    template <Loc L>
+    [[gnu::always_inline]] static void Put(S& s, uint8_t op, uint8_t operand, uint8_t value)
     {
         if constexpr (L == Loc::kA) {
             s.SetAcc(value);
@@ -88,14 +89,14 @@ struct CSim8051::Ops
         }
     }
 
-    static void Undefined(S& s, uint8_t)
+    [[gnu::cold]] [[gnu::noinline]] static void Undefined(S& s, uint8_t)
     {
         s.Report(StrFormat(kUndefinedInstructionMessage, static_cast<int>(s.state_.pc)));
         s.state_.pc += 1;
     }
 
     // NOP   0000 0000
-    static void Nop(S& s, uint8_t) { s.state_.pc += 1; }
+    [[gnu::always_inline]] static void Nop(S& s, uint8_t) { s.state_.pc += 1; }
 
     static uint32_t PageTarget(const S& s, uint8_t op)
     {
@@ -103,16 +104,22 @@ struct CSim8051::Ops
     }
 
     // AJMP addr11   aaa0 0001
-    static void Ajmp(S& s, uint8_t op) { s.state_.pc = PageTarget(s, op); }
+    [[gnu::always_inline]] static void Ajmp(S& s, uint8_t op) { s.state_.pc = PageTarget(s, op); }
 
     // ACALL addr11   aaa1 0001
-    static void Acall(S& s, uint8_t op) { s.Call(s.state_.pc + 2, PageTarget(s, op)); }
+    [[gnu::always_inline]] static void Acall(S& s, uint8_t op)
+    {
+        s.Call(s.state_.pc + 2, PageTarget(s, op));
+    }
 
     // LJMP addr16   0000 0010
-    static void Ljmp(S& s, uint8_t) { s.state_.pc = Fetch(s, 1) << 8 | Fetch(s, 2); }
+    [[gnu::always_inline]] static void Ljmp(S& s, uint8_t)
+    {
+        s.state_.pc = Fetch(s, 1) << 8 | Fetch(s, 2);
+    }
 
     // LCALL addr16   0001 0010
-    static void Lcall(S& s, uint8_t)
+    [[gnu::always_inline]] static void Lcall(S& s, uint8_t)
     {
         const uint32_t target = Fetch(s, 1) << 8 | Fetch(s, 2);
         if (s.monitorBreakUsed_ && target == s.monitorBreakAddress_) {
@@ -125,7 +132,7 @@ struct CSim8051::Ops
     }
 
     // RET   0010 0010
-    static void Ret(S& s, uint8_t)
+    [[gnu::always_inline]] static void Ret(S& s, uint8_t)
     {
         const uint8_t high = s.Pop();
         const uint8_t low = s.Pop();
@@ -134,7 +141,7 @@ struct CSim8051::Ops
     }
 
     // RETI   0011 0010
-    static void Reti(S& s, uint8_t op)
+    [[gnu::always_inline]] static void Reti(S& s, uint8_t op)
     {
         Ret(s, op);
         if (s.state_.lowInService && s.state_.highInService) {
@@ -148,13 +155,16 @@ struct CSim8051::Ops
     }
 
     // SJMP rel   1000 0000
-    static void Sjmp(S& s, uint8_t) { Branch(s, 2, Fetch(s, 1)); }
+    [[gnu::always_inline]] static void Sjmp(S& s, uint8_t) { Branch(s, 2, Fetch(s, 1)); }
 
     // JMP @A+DPTR   0111 0011
-    static void JmpIndirect(S& s, uint8_t) { s.state_.pc = uint32_t{s.Dptr()} + s.Acc(); }
+    [[gnu::always_inline]] static void JmpIndirect(S& s, uint8_t)
+    {
+        s.state_.pc = uint32_t{s.Dptr()} + s.Acc();
+    }
 
     // JC/JNC/JZ/JNZ rel
-    template <Mn M> static void JumpIf(S& s, uint8_t)
+    template <Mn M> [[gnu::always_inline]] static void JumpIf(S& s, uint8_t)
     {
         bool taken = false;
         if constexpr (M == Mn::kJc || M == Mn::kJnc) {
@@ -170,7 +180,7 @@ struct CSim8051::Ops
     }
 
     // JB/JNB/JBC bit,rel
-    template <Mn M> static void JumpBit(S& s, uint8_t)
+    template <Mn M> [[gnu::always_inline]] static void JumpBit(S& s, uint8_t)
     {
         const uint8_t bit = Fetch(s, 1);
         const bool set = s.ReadBit(bit);
@@ -185,7 +195,7 @@ struct CSim8051::Ops
     }
 
     // CJNE A,#data / A,direct / @Ri,#data / Rn,#data, rel
-    template <Loc First, Loc Second> static void Cjne(S& s, uint8_t op)
+    template <Loc First, Loc Second> [[gnu::always_inline]] static void Cjne(S& s, uint8_t op)
     {
         const uint8_t x = Get<First>(s, op, 0);
         const uint8_t y = Get<Second>(s, op, Fetch(s, 1));
@@ -198,7 +208,7 @@ struct CSim8051::Ops
     }
 
     // DJNZ Rn,rel   1101 1rrr  /  DJNZ direct,rel   1101 0101
-    template <Loc L> static void Djnz(S& s, uint8_t op)
+    template <Loc L> [[gnu::always_inline]] static void Djnz(S& s, uint8_t op)
     {
         const uint8_t address = Fetch(s, 1);
         const uint8_t value = static_cast<uint8_t>(Get<L>(s, op, address) - 1);
@@ -212,7 +222,7 @@ struct CSim8051::Ops
     }
 
     // RR/RRC/RL/RLC/SWAP A
-    template <Mn M> static void Rotate(S& s, uint8_t)
+    template <Mn M> [[gnu::always_inline]] static void Rotate(S& s, uint8_t)
     {
         const uint8_t a = s.Acc();
         const uint8_t carry = s.Carry() ? 1 : 0;
@@ -235,7 +245,7 @@ struct CSim8051::Ops
     }
 
     // INC/DEC A, direct, @Ri, Rn
-    template <int Delta, Loc L> static void Step(S& s, uint8_t op)
+    template <int Delta, Loc L> [[gnu::always_inline]] static void Step(S& s, uint8_t op)
     {
         const uint8_t address = kBytes<L> ? Fetch(s, 1) : 0;
         Put<L>(s, op, address, static_cast<uint8_t>(Get<L>(s, op, address) + Delta));
@@ -243,7 +253,7 @@ struct CSim8051::Ops
     }
 
     // INC DPTR   1010 0011
-    static void IncDptr(S& s, uint8_t)
+    [[gnu::always_inline]] static void IncDptr(S& s, uint8_t)
     {
         s.SetDptr(static_cast<uint16_t>(s.Dptr() + 1));
         s.state_.pc += 1;
@@ -277,7 +287,7 @@ struct CSim8051::Ops
     }
 
     // ADD/ADDC/SUBB/ORL/ANL/XRL A,src
-    template <AluOp Alu, Loc L> static void AluA(S& s, uint8_t op)
+    template <AluOp Alu, Loc L> [[gnu::always_inline]] static void AluA(S& s, uint8_t op)
     {
         const uint8_t y = Get<L>(s, op, kBytes<L> ? Fetch(s, 1) : 0);
         s.SetAcc(Combine(s, Alu, s.Acc(), y));
@@ -285,7 +295,7 @@ struct CSim8051::Ops
     }
 
     // ORL/ANL/XRL direct,A and direct,#data
-    template <AluOp Alu, Loc L> static void AluDirect(S& s, uint8_t op)
+    template <AluOp Alu, Loc L> [[gnu::always_inline]] static void AluDirect(S& s, uint8_t op)
     {
         const uint8_t address = Fetch(s, 1);
         const uint8_t y = Get<L>(s, op, kBytes<L> ? Fetch(s, 2) : 0);
@@ -294,7 +304,7 @@ struct CSim8051::Ops
     }
 
     // ORL/ANL C,bit and C,/bit
-    template <AluOp Alu, bool Inverted> static void AluCarry(S& s, uint8_t)
+    template <AluOp Alu, bool Inverted> [[gnu::always_inline]] static void AluCarry(S& s, uint8_t)
     {
         const bool bit = s.ReadBit(Fetch(s, 1)) != Inverted;
         s.SetFlag(sfr::kCy, Alu == AluOp::kOrl ? (s.Carry() || bit) : (s.Carry() && bit));
@@ -302,7 +312,7 @@ struct CSim8051::Ops
     }
 
     // MOV dst,src in source order of operand bytes
-    template <Loc D, Loc Src> static void Mov(S& s, uint8_t op)
+    template <Loc D, Loc Src> [[gnu::always_inline]] static void Mov(S& s, uint8_t op)
     {
         const uint8_t dstByte = kBytes<D> ? Fetch(s, 1) : 0;
         const uint8_t srcByte = kBytes<Src> ? Fetch(s, 1 + kBytes<D>) : 0;
@@ -311,49 +321,49 @@ struct CSim8051::Ops
     }
 
     // MOV direct,direct   1000 0101 src dst
-    static void MovDirectDirect(S& s, uint8_t)
+    [[gnu::always_inline]] static void MovDirectDirect(S& s, uint8_t)
     {
         s.WriteDirect(Fetch(s, 2), s.ReadDirect(Fetch(s, 1)));
         s.state_.pc += 3;
     }
 
     // MOV DPTR,#data16   1001 0000
-    static void MovDptr(S& s, uint8_t)
+    [[gnu::always_inline]] static void MovDptr(S& s, uint8_t)
     {
         s.SetDptr(static_cast<uint16_t>(Fetch(s, 1) << 8 | Fetch(s, 2)));
         s.state_.pc += 3;
     }
 
     // MOV bit,C   1001 0010
-    static void MovBitCarry(S& s, uint8_t)
+    [[gnu::always_inline]] static void MovBitCarry(S& s, uint8_t)
     {
         s.WriteBit(Fetch(s, 1), s.Carry());
         s.state_.pc += 2;
     }
 
     // MOV C,bit   1010 0010
-    static void MovCarryBit(S& s, uint8_t)
+    [[gnu::always_inline]] static void MovCarryBit(S& s, uint8_t)
     {
         s.SetFlag(sfr::kCy, s.ReadBit(Fetch(s, 1)));
         s.state_.pc += 2;
     }
 
     // MOVC A,@A+PC   1000 0011
-    static void MovcPc(S& s, uint8_t)
+    [[gnu::always_inline]] static void MovcPc(S& s, uint8_t)
     {
         s.state_.pc += 1;
         s.SetAcc(s.code_.ReadCodeByte(s.state_.pc + s.Acc()));
     }
 
     // MOVC A,@A+DPTR   1001 0011
-    static void MovcDptr(S& s, uint8_t)
+    [[gnu::always_inline]] static void MovcDptr(S& s, uint8_t)
     {
         s.SetAcc(s.code_.ReadCodeByte(uint32_t{s.Dptr()} + s.Acc()));
         s.state_.pc += 1;
     }
 
     // MOVX A,@DPTR / A,@Ri / @DPTR,A / @Ri,A
-    template <bool Read, bool ViaRi> static void Movx(S& s, uint8_t op)
+    template <bool Read, bool ViaRi> [[gnu::always_inline]] static void Movx(S& s, uint8_t op)
     {
         const uint32_t address = ViaRi ? RiAddress(s, op) : s.Dptr();
         if constexpr (Read) {
@@ -365,7 +375,7 @@ struct CSim8051::Ops
     }
 
     // PUSH direct   1100 0000
-    static void Push(S& s, uint8_t)
+    [[gnu::always_inline]] static void Push(S& s, uint8_t)
     {
         s.StackCheck(1);
         uint8_t& sp = s.state_.DirectSpace[sfr::kSp];
@@ -375,7 +385,7 @@ struct CSim8051::Ops
     }
 
     // POP direct   1101 0000
-    static void Pop(S& s, uint8_t)
+    [[gnu::always_inline]] static void Pop(S& s, uint8_t)
     {
         auto& space = s.state_.DirectSpace;
         s.WriteDirect(Fetch(s, 1), s.ReadIndirect(space[sfr::kSp]));
@@ -384,7 +394,7 @@ struct CSim8051::Ops
     }
 
     // CLR/CPL/SETB bit
-    template <Mn M> static void BitOp(S& s, uint8_t)
+    template <Mn M> [[gnu::always_inline]] static void BitOp(S& s, uint8_t)
     {
         const uint8_t bit = Fetch(s, 1);
         s.WriteBit(bit, M == Mn::kSetb || (M == Mn::kCpl && !s.ReadBit(bit)));
@@ -392,21 +402,21 @@ struct CSim8051::Ops
     }
 
     // CLR/CPL/SETB C
-    template <Mn M> static void CarryOp(S& s, uint8_t)
+    template <Mn M> [[gnu::always_inline]] static void CarryOp(S& s, uint8_t)
     {
         s.SetFlag(sfr::kCy, M == Mn::kSetb || (M == Mn::kCpl && !s.Carry()));
         s.state_.pc += 1;
     }
 
     // CLR A   1110 0100  /  CPL A   1111 0100
-    template <Mn M> static void AccOp(S& s, uint8_t)
+    template <Mn M> [[gnu::always_inline]] static void AccOp(S& s, uint8_t)
     {
         s.SetAcc(M == Mn::kClr ? 0 : static_cast<uint8_t>(~s.Acc()));
         s.state_.pc += 1;
     }
 
     // DA A   1101 0100
-    static void Da(S& s, uint8_t)
+    [[gnu::always_inline]] static void Da(S& s, uint8_t)
     {
         const uint8_t psw = s.state_.DirectSpace[sfr::kPsw];
         const DecimalAdjustResult r = DecimalAdjust(s.Acc(), psw & sfr::kCy, psw & sfr::kAc);
@@ -416,7 +426,7 @@ struct CSim8051::Ops
     }
 
     // MUL AB   1010 0100
-    static void Mul(S& s, uint8_t)
+    [[gnu::always_inline]] static void Mul(S& s, uint8_t)
     {
         const uint32_t product = uint32_t{s.Acc()} * s.state_.DirectSpace[sfr::kB];
         s.SetAcc(product & 0xFF);
@@ -427,7 +437,7 @@ struct CSim8051::Ops
     }
 
     // DIV AB   1000 0100
-    static void Div(S& s, uint8_t)
+    [[gnu::always_inline]] static void Div(S& s, uint8_t)
     {
         const uint8_t a = s.Acc();
         const uint8_t b = s.state_.DirectSpace[sfr::kB];
@@ -441,7 +451,7 @@ struct CSim8051::Ops
     }
 
     // XCH A,direct / A,@Ri / A,Rn
-    template <Loc L> static void Xch(S& s, uint8_t op)
+    template <Loc L> [[gnu::always_inline]] static void Xch(S& s, uint8_t op)
     {
         const uint8_t address = kBytes<L> ? Fetch(s, 1) : 0;
         const uint8_t other = Get<L>(s, op, address);
@@ -451,7 +461,7 @@ struct CSim8051::Ops
     }
 
     // XCHD A,@Ri   1101 011i
-    static void Xchd(S& s, uint8_t op)
+    [[gnu::always_inline]] static void Xchd(S& s, uint8_t op)
     {
         const uint8_t address = RiAddress(s, op);
         const uint8_t memory = s.ReadIndirect(address);

@@ -1,7 +1,7 @@
 #pragma once
 
-// Timer 0 and 1 counting, inline because it runs after every instruction.
-// Included by the instruction dispatch and the peripherals only.
+// The peripheral work around every instruction, inline because it runs that
+// often. Included by the instruction dispatch and the peripherals only.
 
 #include "simulator/sim8051.h"
 
@@ -29,6 +29,19 @@ inline constexpr std::array<TimerRowType, 2> kTimerRows = {{
     {sfr::kTl1, sfr::kTh1, sfr::kTr1, sfr::kTf1, 4, sfr::kPinInt1, sfr::kPinT1},
 }};
 
+// The raised request flags moved onto their IE bits: TF2 or EXF2 -> ET2,
+// TI or RI -> ES, TF1 -> ET1, INT1 -> EX1, INT0 -> EX0, TF0 -> ET0.
+inline uint8_t RequestsOnEnableBits(const ProcessorState& state)
+{
+    const auto& space = state.DirectSpace;
+    const uint8_t tcon = space[sfr::kTcon];
+    const uint8_t pending = state.externalPending;
+    return static_cast<uint8_t>(((tcon >> 4) & (sfr::kEt1 | sfr::kEt0)) |
+                                ((pending >> 1) & sfr::kEx1) | ((pending >> 2) & sfr::kEx0) |
+                                ((space[sfr::kT2con] & (sfr::kTf2 | sfr::kExf2)) ? sfr::kEt2 : 0) |
+                                ((space[sfr::kScon] & (sfr::kTi | sfr::kRi)) ? sfr::kEs : 0));
+}
+
 } // namespace sim_detail
 
 template <size_t Index>
@@ -36,13 +49,20 @@ inline void CSim8051::RunTimer(uint8_t p3, uint32_t cycles, uint8_t tcon, uint8_
 {
     constexpr sim_detail::TimerRowType row = sim_detail::kTimerRows[Index];
     auto& space = state_.DirectSpace;
-    const uint32_t control = tmod >> row.modeShift;
-    const bool gate = control & 0x08;
-    if ((tcon & row.runBit) == 0 || (gate && (p3 & row.gatePin) == 0)) {
+    if ((tcon & row.runBit) == 0) {
         return;
     }
-    const uint32_t count =
-        (control & 0x04) ? sim_detail::FallingEdge(state_.previousP3, p3, row.counterPin) : cycles;
+    const uint32_t control = tmod >> row.modeShift;
+    uint32_t count = cycles;
+    // GATE and C/T are seldom set: one test passes over both.
+    if (control & 0x0C) [[unlikely]] {
+        if ((control & 0x08) && (p3 & row.gatePin) == 0) {
+            return;
+        }
+        if (control & 0x04) {
+            count = sim_detail::FallingEdge(state_.previousP3, p3, row.counterPin);
+        }
+    }
     uint8_t& low = space[row.low];
     uint8_t& high = space[row.high];
     bool overflow = false;
@@ -81,10 +101,29 @@ inline void CSim8051::RunTimer(uint8_t p3, uint32_t cycles, uint8_t tcon, uint8_
 
 inline void CSim8051::RunTimers01(uint8_t p3, uint32_t cycles, uint8_t tcon, uint8_t tmod)
 {
-    if ((tmod & 3) == 3) {
+    if ((tmod & 3) == 3) [[unlikely]] {
         RunTimer0Mode3(p3, cycles);
     } else {
         RunTimer<0>(p3, cycles, tcon, tmod);
     }
     RunTimer<1>(p3, cycles, tcon, tmod);
 }
+
+namespace sim_detail {
+
+// Nearly every instruction finds interrupts off, or no request flag raised
+// and the serial port off (while it is on, its transmit check may raise TI),
+// so this cheap test goes before the poll.
+inline bool InterruptMayBeDue(const ProcessorState& state)
+{
+    const auto& space = state.DirectSpace;
+    const uint8_t ie = space[sfr::kIe];
+    const uint32_t raised = (space[sfr::kTcon] & (sfr::kTf1 | sfr::kTf0)) |
+                            (space[sfr::kT2con] & (sfr::kTf2 | sfr::kExf2)) |
+                            (space[sfr::kScon] & (sfr::kTi | sfr::kRi)) | state.externalPending |
+                            (ie & sfr::kEs);
+    // EA masks the rest without a branch of its own.
+    return (raised & (0u - (ie >> 7))) != 0;
+}
+
+} // namespace sim_detail

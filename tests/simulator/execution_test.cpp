@@ -128,4 +128,20 @@ TEST_F(ExecutionTest, CarryLogicAndBitWritesOnPortsGoThroughTheSfr)
     EXPECT_EQ(D(sfr::kP1), 0xF8);
 }
 
+TEST_F(ExecutionTest, ParityFollowsEveryAccValue)
+{
+    for (uint32_t value = 0; value < 0x100; ++value) {
+        int ones = 0;
+        for (uint32_t bits = value; bits != 0; bits >>= 1) {
+            ones += static_cast<int>(bits & 1);
+        }
+        RawD(sfr::kPsw) = static_cast<uint8_t>(value); // P before the write is arbitrary
+        Load(0, {0x74, static_cast<uint8_t>(value)});  // MOV A,#value
+        sim.State().pc = 0;
+        Step();
+        EXPECT_EQ((D(sfr::kPsw) & sfr::kParity) != 0, ones % 2 == 1) << value;
+        EXPECT_EQ(D(sfr::kPsw) & ~sfr::kParity, value & ~sfr::kParity) << value;
+    }
+}
+
 } // namespace
