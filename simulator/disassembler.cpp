@@ -6,13 +6,19 @@
 
 namespace {
 
-std::string Hex(uint32_t value, int digits)
+// An assembler number: a leading 0 before a letter, an H behind, and an
+// optional prefix ("#", "/"). Built by appending only: gcc 12 at -O3 warns
+// falsely about concatenations of a literal and a temporary string.
+std::string Hex(uint32_t value, int digits, const char* prefix = "")
 {
-    std::string text = StrFormat("%0*X", digits, value);
-    if (text[0] >= 'A') {
-        text.insert(text.begin(), '0');
+    const std::string digitsText = StrFormat("%0*X", digits, value);
+    std::string text(prefix);
+    if (digitsText[0] >= 'A') {
+        text += '0';
     }
-    return text + "H";
+    text += digitsText;
+    text += 'H';
+    return text;
 }
 
 struct OperandReader
@@ -50,11 +56,11 @@ struct OperandReader
         case O::kDirect:
             return Hex(Byte(), 2);
         case O::kImm8:
-            return "#" + Hex(Byte(), 2);
+            return Hex(Byte(), 2, "#");
         case O::kBit:
             return Hex(Byte(), 2);
         case O::kNotBit:
-            return "/" + Hex(Byte(), 2);
+            return Hex(Byte(), 2, "/");
         case O::kRel: {
             const auto offset = static_cast<int8_t>(Byte());
             return Hex((address + length + offset) & 0xFFFF, 4);
@@ -66,8 +72,7 @@ struct OperandReader
         case O::kImm16:
         case O::kAddr16: {
             const uint32_t high = Byte();
-            const std::string text = Hex(high << 8 | Byte(), 4);
-            return kind == O::kImm16 ? "#" + text : text;
+            return Hex(high << 8 | Byte(), 4, kind == O::kImm16 ? "#" : "");
         }
         }
         return "";
@@ -95,11 +100,13 @@ DisassembledType Disassemble(const CCodeMemory& code, uint32_t address)
     result.length = row.length;
     result.text = std::string(kMnemonicText[static_cast<size_t>(row.mnemonic)]);
     if (row.mnemonic == Mn::kUndefined) {
-        result.text += " " + Hex(op, 2);
+        result.text += ' ';
+        result.text += Hex(op, 2);
         return result;
     }
     for (int i = 0; i < 3 && !operands[i].empty(); ++i) {
-        result.text += (i == 0 ? " " : ",") + operands[i];
+        result.text += i == 0 ? ' ' : ',';
+        result.text += operands[i];
     }
     return result;
 }

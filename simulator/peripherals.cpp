@@ -85,6 +85,11 @@ void CSim8051::UpdateTimers(uint32_t cycles)
     }
     if (state_.transmitBusy) {
         state_.transmitCountdown -= static_cast<int32_t>(cycles);
+        // With the serial interrupt masked the poll never completes a
+        // transmission; programs that poll TI must still see it.
+        if (!SerialInterruptEnabled() && state_.transmitCountdown < 0) {
+            TransmitCheck();
+        }
     }
     state_.previousP1 = p1;
     state_.previousP3 = p3;

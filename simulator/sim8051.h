@@ -7,8 +7,8 @@
 #include "simulator/sfr.h"
 
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -179,6 +179,11 @@ private:
     void RunTimer0Mode3(uint8_t p3, uint32_t cycles);
     void RunTimer2(uint8_t p1, uint32_t cycles);
     void TransmitCheck();
+    bool SerialInterruptEnabled() const
+    {
+        constexpr uint8_t kBoth = sfr::kEa | sfr::kEs;
+        return (state_.DirectSpace[sfr::kIe] & kBoth) == kBoth;
+    }
     void EnterInterrupt(uint32_t vector, bool highPriority);
 
     CCodeMemory& code_;

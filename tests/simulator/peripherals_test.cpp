@@ -227,12 +227,22 @@ TEST_F(PeripheralsTest, LevelTriggeredInt0FollowsThePin)
     EXPECT_FALSE(sim.State().Int0Pending());
 }
 
-TEST_F(PeripheralsTest, TransmitCompletesOnlyWithSerialInterruptEnabled)
+TEST_F(PeripheralsTest, TransmitCompletesWithTheSerialInterruptMaskedToo)
 {
-    Load(0, {0xF5, 0x99}); // MOV SBUF,A
-    Step(100);
-    EXPECT_FALSE(D(sfr::kScon) & sfr::kTi);
-    EXPECT_TRUE(sim.State().transmitBusy);
+    // MOV SBUF,A ; wait: JNB TI,wait -- the usual polled transmit.
+    Load(0, {0xF5, 0x99, 0x30, 0x99, 0xFD});
+    for (uint8_t ie : {uint8_t{0}, uint8_t{sfr::kEa}, uint8_t{sfr::kEs}}) {
+        sim.ResetProcessor();
+        RawD(sfr::kIe) = ie;
+        Step();  // MOV: 1 cycle of the 10 armed at the write
+        Step(4); // JNB: 2 cycles each, 9 cycles after the write
+        EXPECT_FALSE(D(sfr::kScon) & sfr::kTi) << int(ie);
+        Step(); // 11 cycles: the transmission is over
+        EXPECT_TRUE(D(sfr::kScon) & sfr::kTi) << int(ie);
+        EXPECT_FALSE(sim.State().transmitBusy);
+        Step();
+        EXPECT_EQ(sim.State().pc, 5u); // the loop ends; no interrupt was taken
+    }
 }
 
 TEST_F(PeripheralsTest, TransmitSetsTiAfterMoreThanTenCycles)

@@ -126,6 +126,15 @@ TEST_F(Sim51Test, RunsTheTestProgramsToTheirDoneLabel)
     EXPECT_NE(paged.out.find("CYC=40\n"), std::string::npos);
 }
 
+TEST_F(Sim51Test, PolledTransmitWithInterruptsOff)
+{
+    const fs::path program = fs::path(IDE51_TEST_DATA_DIR) / "programs" / "serial_poll.a51";
+    const RunResult r = Sim("--uart --until done --max-instructions 10000 " + program.string());
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("\nOK\r\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Instructions executed: 10000"), std::string::npos); // no hang
+}
+
 TEST_F(Sim51Test, StatusCodes)
 {
     EXPECT_EQ(Sim("").status, 2);
