@@ -20,10 +20,7 @@ std::optional<int32_t> CAsmSymbolResolver::EvaluateDefined(std::string_view text
 
 std::optional<SymbolRecord> CAsmSymbolResolver::FindSymbol(std::string_view name) const
 {
-    if (const SymbolRecord* record = host_.FindSymbol(name)) {
-        return *record;
-    }
-    return std::nullopt;
+    return assembler_.LookupSymbol(name);
 }
 
 int32_t CAsmSymbolResolver::FindBitName(std::string_view name) const

@@ -12,7 +12,9 @@
 class CAsmSymbolResolver : public ISymbolResolver
 {
 public:
-    explicit CAsmSymbolResolver(const CAssembler& assembler) : host_(assembler), eval_(host_) {}
+    explicit CAsmSymbolResolver(const CAssembler& assembler)
+        : assembler_(assembler), host_(assembler), eval_(host_)
+    {}
 
     int32_t EvaluateText(std::string_view text, bool wide) override;
     std::optional<int32_t> EvaluateDefined(std::string_view text, bool wide) override;
@@ -50,6 +52,7 @@ private:
         const CAssembler& assembler_;
     };
 
+    const CAssembler& assembler_;
     CIdleHost host_;
     CEvalEquation eval_;
 };

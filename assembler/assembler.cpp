@@ -1,4 +1,5 @@
 #include "assembler/assembler.h"
+#include "assembler/scan_text.h"
 
 #include <algorithm>
 #include <system_error>
@@ -9,11 +10,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 bool IsSeparator(char c)
 {
     return c == ' ' || c == '\t' || c == ',' || c == ':' || c == ';' || c == '\r' || c == '\n';
@@ -22,14 +18,6 @@ bool IsSeparator(char c)
 bool IsDecimalDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-size_t SkipBlanks(std::string_view text, size_t pos)
-{
-    while (pos < text.size() && IsBlank(text[pos])) {
-        ++pos;
-    }
-    return pos;
 }
 
 size_t StatementEnd(std::string_view text, size_t pos)
@@ -53,11 +41,6 @@ std::string_view ScanWord(std::string_view text, size_t& pos)
 std::string Truncate(std::string_view text, size_t limit)
 {
     return std::string(text.substr(0, std::min(text.size(), limit)));
-}
-
-bool HasSeparator(std::string_view path)
-{
-    return path.find_first_of("/\\") != std::string_view::npos;
 }
 
 constexpr const char* kDefinitionWords[] = {"EQU", "SET", "DS", "DD", "BIT", "DATA"};
@@ -120,7 +103,7 @@ void CAssembler::Assemble(const std::string& path)
         return;
     }
     sourcePath_ = path;
-    if (!HasSeparator(sourcePath_)) {
+    if (!scan::HasPathSeparator(sourcePath_)) {
         std::error_code ec;
         sourcePath_ = (fs::current_path(ec) / sourcePath_).string();
     }
@@ -332,7 +315,7 @@ void CAssembler::ProcessLine()
     const std::string& line = current_.lineText;
     size_t pos = current_.scanPos;
     while (true) {
-        pos = SkipBlanks(line, pos);
+        pos = scan::SkipBlanks(line, pos);
         const size_t end = StatementEnd(line, pos);
         statementAddress_ = pc_;
         statementBytes_.clear();
@@ -399,7 +382,7 @@ void CAssembler::ClassifyWord(const std::string& word, size_t afterWord, size_t 
         return;
     }
 
-    size_t pos = SkipBlanks(line, afterWord);
+    size_t pos = scan::SkipBlanks(line, afterWord);
     const std::string_view kind = ScanWord(line.substr(0, statementEnd), pos);
     if (IsDefinitionWord(kind)) {
         if (pass_ == 1 && labels_.Find(name) != nullptr) {
@@ -450,7 +433,7 @@ void CAssembler::DefineLabel(const std::string& name, bool tooLong)
 void CAssembler::Redefine(const std::string& name, size_t afterWord, size_t statementEnd)
 {
     const std::string_view line = current_.lineText;
-    size_t pos = SkipBlanks(line, afterWord);
+    size_t pos = scan::SkipBlanks(line, afterWord);
     const std::string_view kind = ScanWord(line.substr(0, statementEnd), pos);
     if (EqualsNoCase(kind, "SET")) {
         definingSymbol_ = true;
@@ -514,10 +497,10 @@ void CAssembler::SkipConditionalLine()
     const std::string_view line = current_.lineText;
     statementAddress_ = pc_;
     ListAddressOnly();
-    size_t pos = SkipBlanks(line, 0);
+    size_t pos = scan::SkipBlanks(line, 0);
     std::string_view word = ScanWord(line, pos);
     if (pos < line.size() && line[pos] == ':') {
-        pos = SkipBlanks(line, pos + 1);
+        pos = scan::SkipBlanks(line, pos + 1);
         word = ScanWord(line, pos);
     }
     const std::string upper = ToUpper(word.substr(0, std::min(word.size(), kMaxName)));

@@ -2,32 +2,20 @@
 #include <algorithm>
 
 #include "assembler/assembler.h"
+#include "assembler/scan_text.h"
 #include "common/text_util.h"
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-size_t SkipBlanks(std::string_view text, size_t pos)
-{
-    while (pos < text.size() && IsBlank(text[pos])) {
-        ++pos;
-    }
-    return pos;
-}
-
 // The operand text up to the end of the statement, blanks trimmed.
 std::string_view StatementOperand(std::string_view rest)
 {
-    size_t start = SkipBlanks(rest, 0);
+    size_t start = scan::SkipBlanks(rest, 0);
     size_t end = rest.find_first_of("\r\n;", start);
     if (end == std::string_view::npos) {
         end = rest.size();
     }
-    while (end > start && IsBlank(rest[end - 1])) {
+    while (end > start && scan::IsBlank(rest[end - 1])) {
         --end;
     }
     return rest.substr(start, end - start);
@@ -37,9 +25,9 @@ std::string_view StatementOperand(std::string_view rest)
 // end of the statement.
 std::string_view OperandWord(std::string_view rest, size_t limit)
 {
-    const size_t start = SkipBlanks(rest, 0);
+    const size_t start = scan::SkipBlanks(rest, 0);
     size_t end = start;
-    while (end < rest.size() && !IsBlank(rest[end]) && rest[end] != ',' && rest[end] != ':' &&
+    while (end < rest.size() && !scan::IsBlank(rest[end]) && rest[end] != ',' && rest[end] != ':' &&
            rest[end] != ';' && rest[end] != '\r' && rest[end] != '\n') {
         ++end;
     }
@@ -165,7 +153,7 @@ void CAssembler::DoData(std::string_view rest, bool words)
 
     size_t pos = 0;
     while (true) {
-        pos = SkipBlanks(rest, pos);
+        pos = scan::SkipBlanks(rest, pos);
         if (pos >= rest.size() || rest[pos] == ';' || rest[pos] == '\r' || rest[pos] == '\n') {
             break;
         }
@@ -183,7 +171,7 @@ void CAssembler::DoData(std::string_view rest, bool words)
             if (pos < rest.size() && rest[pos] == '\'') {
                 ++pos;
             }
-            pos = SkipBlanks(rest, pos);
+            pos = scan::SkipBlanks(rest, pos);
         } else {
             const std::string_view operand = CEvalEquation::OperandExtent(rest.substr(pos));
             if (pass_ == 2) {
@@ -273,7 +261,7 @@ void CAssembler::DoMargin(std::string_view word, std::string_view rest)
 
 std::string_view CAssembler::FileNameOperand(std::string_view rest) const
 {
-    size_t start = SkipBlanks(rest, 0);
+    size_t start = scan::SkipBlanks(rest, 0);
     const bool quoted = start < rest.size() && rest[start] == '"';
     if (quoted) {
         ++start;
@@ -284,7 +272,7 @@ std::string_view CAssembler::FileNameOperand(std::string_view rest) const
         ++end;
     }
     if (!quoted) {
-        while (end > start && IsBlank(rest[end - 1])) {
+        while (end > start && scan::IsBlank(rest[end - 1])) {
             --end;
         }
     }

@@ -3,16 +3,12 @@
 #include <system_error>
 
 #include "assembler/assembler.h"
+#include "assembler/scan_text.h"
 #include "common/text_util.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-bool HasSeparator(std::string_view path)
-{
-    return path.find_first_of("/\\") != std::string_view::npos;
-}
 
 std::string FindFileIgnoringCase(const std::string& path)
 {
@@ -93,7 +89,7 @@ std::string CAssembler::ResolveInclude(const std::string& name) const
 {
     std::string path = name;
     std::replace(path.begin(), path.end(), '\\', '/');
-    if (!HasSeparator(path)) {
+    if (!scan::HasPathSeparator(path)) {
         return (sourceDirectory_ / path).string();
     }
     const fs::path candidate(path);

@@ -158,6 +158,22 @@ struct PtyRig
         }
         return boardSeen == device.written;
     }
+
+    // Ticks the session every 5 ms of the fake clock, the board answering
+    // in between, until it ends; false when an exchange went wrong.
+    bool RunDownload(CDownloadSession& session, CScriptedBoard& board)
+    {
+        for (int tick = 0; tick < 20000 && session.IsRunning(); ++tick) {
+            clock.Advance(CDownloadSession::kTimerPeriodMs);
+            session.Tick();
+            if (!Exchange(board)) {
+                ADD_FAILURE() << "tick " << tick;
+                return false;
+            }
+        }
+        session.End();
+        return true;
+    }
 };
 
 TEST(PtyEndToEndTest, HexDownloadThroughQSerialPort)
@@ -176,12 +192,7 @@ TEST(PtyEndToEndTest, HexDownloadThroughQSerialPort)
     session.SetLoaderType(kLoaderOnce);
     session.SetSectorSize(64);
     ASSERT_TRUE(session.Begin());
-    for (int tick = 0; tick < 20000 && session.IsRunning(); ++tick) {
-        rig.clock.Advance(CDownloadSession::kTimerPeriodMs);
-        session.Tick();
-        ASSERT_TRUE(rig.Exchange(board)) << "tick " << tick;
-    }
-    session.End();
+    ASSERT_TRUE(rig.RunDownload(session, board));
     EXPECT_TRUE(session.IsFinished());
     EXPECT_EQ(session.FailCount(), 1);
     for (uint32_t a = 0x40; a < 0x40 + 300; ++a) {
@@ -206,12 +217,7 @@ TEST(PtyEndToEndTest, AducDownloadThroughQSerialPort)
     CDownloadSession session(rig.port, code, rig.clock, rig.sink);
     session.SetLoaderType(kLoaderAduc);
     ASSERT_TRUE(session.Begin());
-    for (int tick = 0; tick < 20000 && session.IsRunning(); ++tick) {
-        rig.clock.Advance(CDownloadSession::kTimerPeriodMs);
-        session.Tick();
-        ASSERT_TRUE(rig.Exchange(board)) << "tick " << tick;
-    }
-    session.End();
+    ASSERT_TRUE(rig.RunDownload(session, board));
     EXPECT_TRUE(session.IsFinished());
     EXPECT_TRUE(board.erased);
     EXPECT_TRUE(board.ran);

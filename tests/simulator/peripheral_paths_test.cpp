@@ -8,32 +8,7 @@
 
 namespace {
 
-// Holds the given P3 pins low while attached, without touching the stored port.
-class CP3PinsLow : public IPortOverride
-{
-public:
-    explicit CP3PinsLow(uint8_t mask) : mask_(mask) {}
-    uint8_t PortReadOverride(ButtonResource resource, uint32_t address,
-                             uint8_t stored) const override
-    {
-        return (resource == ButtonResource::kPort && address == sfr::kP3) ? (stored & ~mask_)
-                                                                          : stored;
-    }
-
-private:
-    uint8_t mask_;
-};
-
-class PeripheralPathsTest : public SimFixture
-{
-protected:
-    PeripheralPathsTest()
-    {
-        for (uint32_t a = 0; a < 0x100; ++a) {
-            code.WriteCodeByte(a, 0x00); // NOPs everywhere
-        }
-    }
-};
+using PeripheralPathsTest = NopFixture;
 
 TEST_F(PeripheralPathsTest, ButtonOnInt0RequestsWhileTheStoredPinIsHigh)
 {

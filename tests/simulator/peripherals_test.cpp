@@ -2,30 +2,9 @@
 
 namespace {
 
-class CPinLow : public IPortOverride
-{
-public:
-    explicit CPinLow(uint8_t mask) : mask_(mask) {}
-    uint8_t PortReadOverride(ButtonResource resource, uint32_t address,
-                             uint8_t stored) const override
-    {
-        return (resource == ButtonResource::kPort && address == sfr::kP3) ? (stored & ~mask_)
-                                                                          : stored;
-    }
-
-private:
-    uint8_t mask_;
-};
-
-class PeripheralsTest : public SimFixture
+class PeripheralsTest : public NopFixture
 {
 protected:
-    PeripheralsTest()
-    {
-        for (uint32_t a = 0; a < 0x100; ++a) {
-            code.WriteCodeByte(a, 0x00); // NOPs everywhere
-        }
-    }
     uint8_t Tcon() const { return D(sfr::kTcon); }
 };
 
@@ -96,7 +75,7 @@ TEST_F(PeripheralsTest, Timer1SharesTheTimerRules)
 
 TEST_F(PeripheralsTest, GateWithInt0HeldLowStopsTimer0)
 {
-    CPinLow button(sfr::kPinInt0);
+    CP3PinsLow button(sfr::kPinInt0);
     sim.SetPortOverride(&button);
     RawD(sfr::kTmod) = 0x09; // GATE, mode 1
     RawD(sfr::kTcon) = sfr::kTr0;

@@ -51,3 +51,31 @@ protected:
     CRecordingSink sink;
     CSim8051 sim;
 };
+
+// Holds the given P3 pins low while attached, without touching the stored port.
+class CP3PinsLow : public IPortOverride
+{
+public:
+    explicit CP3PinsLow(uint8_t mask) : mask_(mask) {}
+    uint8_t PortReadOverride(ButtonResource resource, uint32_t address,
+                             uint8_t stored) const override
+    {
+        return (resource == ButtonResource::kPort && address == sfr::kP3) ? (stored & ~mask_)
+                                                                          : stored;
+    }
+
+private:
+    uint8_t mask_;
+};
+
+// A processor whose first 256 code bytes are NOPs, for the peripheral tests.
+class NopFixture : public SimFixture
+{
+protected:
+    NopFixture()
+    {
+        for (uint32_t a = 0; a < 0x100; ++a) {
+            code.WriteCodeByte(a, 0x00);
+        }
+    }
+};

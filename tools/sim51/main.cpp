@@ -1,6 +1,7 @@
 // sim51: assembles a source and runs it in the IDE's simulator, headless.
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "assembler/asm_symbol_resolver.h"
@@ -33,12 +34,7 @@ int UsageError(const std::string& message)
     return 2;
 }
 
-bool IsNameStart(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-
-// An address as the assembler reads it; a bare name must exist.
+// An address as the assembler reads it; every name in it must exist.
 bool ResolveAddress(const CAssembler& assembler, const std::string& text, int32_t& address,
                     std::string& error)
 {
@@ -47,17 +43,16 @@ bool ResolveAddress(const CAssembler& assembler, const std::string& text, int32_
         return false;
     }
     CAsmSymbolResolver resolver(assembler);
-    if (IsNameStart(text[0]) && text.find_first_of("+-*/()& ") == std::string::npos &&
-        assembler.Symbols().Find(text) == nullptr && assembler.Labels().Find(text) == nullptr &&
-        resolver.FindSfrName(text) < 0) {
-        error = "unknown name " + text;
-        return false;
-    }
-    address = resolver.EvaluateText(text, true);
+    const std::optional<int32_t> value = resolver.EvaluateDefined(text, true);
     if (!resolver.Messages().empty()) {
         error = text + ":" + resolver.Messages().front();
         return false;
     }
+    if (!value) {
+        error = "unknown name in " + text;
+        return false;
+    }
+    address = *value;
     return true;
 }
 
