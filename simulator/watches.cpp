@@ -98,7 +98,7 @@ std::array<int32_t, 4> CWatchList::ParseByteOrder(std::string_view text, int32_t
 
 int CWatchList::AddWatch(std::string_view name, int32_t resourceType, int32_t format,
                          int32_t bitIndex, std::string_view byteOrderText, int32_t nullTerminated,
-                         int32_t stringLength, int32_t radix, int index)
+                         int32_t stringLength, DisplayRadix radix, int index)
 {
     if (index >= WatchCount()) {
         return -1;
@@ -111,7 +111,7 @@ int CWatchList::AddWatch(std::string_view name, int32_t resourceType, int32_t fo
     record.byteOrder = ParseByteOrder(byteOrderText, format);
     record.nullTerminated = nullTerminated;
     record.stringLength = stringLength;
-    record.radix = radix;
+    record.radix = RadixCode(radix);
     record.name = std::string(name);
     if (index < 0) {
         watches_.push_back(std::move(record));
@@ -296,18 +296,18 @@ std::string CWatchList::FormatValue(const WatchRecordType& watch, int32_t format
     std::string out;
     switch (format) {
     case kWatchByte:
-        FormatByte(out, static_cast<uint32_t>(ReadUnit(resource, first)), watch.radix,
-                   defaultRadix_);
+        FormatByte(out, static_cast<uint32_t>(ReadUnit(resource, first)),
+                   RadixFromCode(watch.radix), defaultRadix_);
         return out;
     case kWatchWord:
         if (const auto value = AssembleValue(watch, 2)) {
-            FormatWord(out, *value, watch.radix, defaultRadix_);
+            FormatWord(out, *value, RadixFromCode(watch.radix), defaultRadix_);
             return out;
         }
         return "***";
     case kWatchDoubleWord:
         if (const auto value = AssembleValue(watch, 4)) {
-            FormatDoubleWord(out, *value, watch.radix, defaultRadix_);
+            FormatDoubleWord(out, *value, RadixFromCode(watch.radix), defaultRadix_);
             return out;
         }
         return "***";

@@ -74,9 +74,9 @@ TEST(HostileInputTest, ARandomWorkspaceFileLoadsWithoutHarm)
         model.State().workspacePath = path;
         ASSERT_TRUE(model.LoadWorkspace(path));
         const RadixTable& table = model.Options().radixTable;
-        EXPECT_GE(table[0], kRadixDecimal);
+        EXPECT_GE(table[0], RadixCode(DisplayRadix::kDecimal));
         for (uint8_t code : table) {
-            EXPECT_LE(code, kRadixBinary);
+            EXPECT_LE(code, RadixCode(DisplayRadix::kBinary));
         }
     }
 }

@@ -57,7 +57,7 @@ TEST_F(WorkspaceTest, AFullWorkspaceSurvivesSaveAndLoad)
     host.windows.push_back({{"Watch", "Watch", "", 0, 600, 200, 800}, false});
     simulator.buttons = {"100,200,150,300,0,Go,251,0,0,P3", "1,2,3,4,3,Set,0,1,1,8000H"};
     model.Options().processorType = 3;
-    model.Options().radixTable[0] = kRadixBinary;
+    model.Options().radixTable[0] = RadixCode(DisplayRadix::kBinary);
     AppStateType& state = model.State();
     state.projectPath = blink;
     state.defaultFindDir = "/find/here";
@@ -80,7 +80,7 @@ TEST_F(WorkspaceTest, AFullWorkspaceSurvivesSaveAndLoad)
     host.sources.clear();
     simulator.buttons = {"stale"};
     model.Options().processorType = 0;
-    model.Options().radixTable[0] = kRadixDecimal;
+    model.Options().radixTable[0] = RadixCode(DisplayRadix::kDecimal);
     state.simulation = {};
     state.projectPath.clear();
     ASSERT_TRUE(model.LoadWorkspace(state.workspacePath));
@@ -91,7 +91,7 @@ TEST_F(WorkspaceTest, AFullWorkspaceSurvivesSaveAndLoad)
     }
     EXPECT_EQ(simulator.buttons, savedButtons);
     EXPECT_EQ(model.Options().processorType, 3);
-    EXPECT_EQ(model.Options().radixTable[0], kRadixBinary);
+    EXPECT_EQ(model.Options().radixTable[0], RadixCode(DisplayRadix::kBinary));
     EXPECT_EQ(state.projectPath, blink);
     EXPECT_EQ(state.defaultFindDir, "/find/here");
     EXPECT_EQ(state.simulation.controlAddress, 0x90);
