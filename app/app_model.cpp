@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "app/app_state.h"
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/recent_list.h"
 
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 #include "common/text_util.h"
 
 const std::string& CRecentList::Entry(int slot) const

@@ -3,7 +3,7 @@
 #include "app/menu_ids.h"
 #include "app/open_file_list.h"
 #include "app/recent_list.h"
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "app/default_settings_model.h"
 #include "app/global_options.h"
 #include "app/qt_settings_store.h"
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
 #include "scratch_dir.h"
 

@@ -5,8 +5,8 @@
 
 #include "app/app_model.h"
 #include "app/default_settings_model.h"
-#include "app/settings_keys.h"
 #include "app_fakes.h"
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
 
 namespace {
