@@ -9,9 +9,7 @@ static_assert(menu_ids::kEditFiles.size() == COpenFileList::kMenuEntries);
 
 void COpenFileList::Changed()
 {
-    if (changed_) {
-        changed_();
-    }
+    revision_.Raise();
 }
 
 void COpenFileList::AddOpenFile(const std::string& title)

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "common/revision.h"
 
 // The titles of the open source documents, index 0 the most recently used.
 // The Window menu shows the first 20.
@@ -19,8 +20,8 @@ public:
         std::string text;
     };
 
-    // Called after every change, so that the shell rebuilds the Window menu.
-    void SetChangedHandler(std::function<void()> handler) { changed_ = std::move(handler); }
+    // Raised by every change; the shell rebuilds the Window menu when it moves.
+    const CRevision& Revision() const { return revision_; }
 
     // Nothing happens when the title is already listed (exact compare).
     void AddOpenFile(const std::string& title);
@@ -45,5 +46,5 @@ private:
     void Changed();
 
     std::vector<std::string> titles_;
-    std::function<void()> changed_;
+    CRevision revision_;
 };

@@ -6,6 +6,7 @@ void COutputText::Clear()
     index_.clear();
     indexed_ = 0;
     longest_ = 0;
+    revision_.Raise();
 }
 
 void COutputText::AddLine(std::string_view text)
@@ -19,6 +20,7 @@ void COutputText::AddLine(std::string_view text)
     if (text.size() > longest_) {
         longest_ = text.size();
     }
+    revision_.Raise();
 }
 
 const std::string& COutputText::GetLine(size_t index) const

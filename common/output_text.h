@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/revision.h"
 #include "common/text_util.h"
 
 // The output window's line store: assembler and find-in-files messages.
@@ -27,9 +28,12 @@ public:
     // repeat check stays cheap and writers that never ask pay nothing.
     bool ContainsNoCase(std::string_view text) const;
 
+    const CRevision& Revision() const { return revision_; }
+
 private:
     std::vector<std::string> lines_;
     mutable std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> index_;
     mutable size_t indexed_ = 0; // lines_[0, indexed_) are in index_
     size_t longest_ = 0;
+    CRevision revision_;
 };

@@ -100,6 +100,7 @@ int CWatchList::AddWatch(std::string_view name, int32_t resourceType, int32_t fo
                          int32_t bitIndex, std::string_view byteOrderText, int32_t nullTerminated,
                          int32_t stringLength, DisplayRadix radix, int index)
 {
+    revision_.Raise();
     if (index >= WatchCount()) {
         return -1;
     }
@@ -123,6 +124,7 @@ int CWatchList::AddWatch(std::string_view name, int32_t resourceType, int32_t fo
 
 void CWatchList::DeleteWatch(int index)
 {
+    revision_.Raise();
     if (Valid(index)) {
         watches_.erase(watches_.begin() + index);
     }
@@ -130,6 +132,7 @@ void CWatchList::DeleteWatch(int index)
 
 void CWatchList::MoveWatch(int index, int step)
 {
+    revision_.Raise();
     const int other = index + step;
     if ((step == 1 || step == -1) && Valid(index) && Valid(other)) {
         std::swap(watches_[index], watches_[other]);
@@ -146,6 +149,7 @@ std::optional<WatchRecordType> CWatchList::GetWatch(int index) const
 
 void CWatchList::SetWatch(int index, const WatchRecordType& record)
 {
+    revision_.Raise();
     if (Valid(index)) {
         watches_[index] = record;
     }
@@ -246,6 +250,7 @@ void CWatchList::WriteUnit(int32_t resource, int64_t location, uint32_t value)
         return;
     }
     CSim8051& sim = simulation_.Processor();
+    simulation_.MarkChanged();
     const auto at = static_cast<uint32_t>(location);
     switch (resource) {
     case kWatchRegister:
@@ -495,6 +500,7 @@ bool CWatchList::SaveWatches(const std::filesystem::path& path) const
 
 void CWatchList::LoadWatches(const std::filesystem::path& path)
 {
+    revision_.Raise();
     watches_.clear();
     CExtFile file;
     if (!file.Open(path)) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/revision.h"
 #include "simulator/value_format.h"
 
 class CSimulator;
@@ -77,6 +78,9 @@ public:
     std::optional<WatchRecordType> GetWatch(int index) const;
     void SetWatch(int index, const WatchRecordType& record);
     int WatchCount() const { return static_cast<int>(watches_.size()); }
+    // Raised when watches are added, removed, moved, replaced or loaded; the
+    // values follow the simulator's revision.
+    const CRevision& Revision() const { return revision_; }
 
     std::string FormatWatch(int index, size_t capacity = kWatchLineCapacity);
     void WriteWatch(int index, std::string_view text);
@@ -104,4 +108,5 @@ private:
     IMessageSink* sink_ = nullptr;
     DisplayRadix defaultRadix_ = DisplayRadix::kDecimal;
     std::vector<WatchRecordType> watches_;
+    CRevision revision_;
 };
