@@ -14,12 +14,6 @@ class COpenFileList
 public:
     static constexpr size_t kMenuEntries = 20;
 
-    struct MenuItemType
-    {
-        int id;
-        std::string text;
-    };
-
     // Raised by every change; the shell rebuilds the Window menu when it moves.
     const CRevision& Revision() const { return revision_; }
 
@@ -34,13 +28,8 @@ public:
     const std::vector<std::string>& Titles() const { return titles_; }
     size_t Size() const { return titles_.size(); }
 
-    // Items appended to the Window menu: "&%d " with N and the title.
-    std::vector<MenuItemType> WindowMenuItems() const;
     // Index of the first equal title, or -1.
     int IndexOf(const std::string& title) const;
-    // The list index an "Edit file" command stands for, or -1 when the
-    // command is not one of them or its entry does not exist.
-    int EntryOfCommand(int commandId) const;
 
 private:
     void Changed();

@@ -41,8 +41,4 @@ void CRecentList::Add(ISettingsStore& store, const std::string& path)
     }
 }
 
-std::string CRecentList::MenuText(int slot) const
-{
-    const std::string& path = Entry(slot);
-    return path.empty() ? std::string() : StrFormat("&%d ", slot + 1) + path;
-}
+
