@@ -64,7 +64,8 @@ TEST(HostileInputTest, ARandomWorkspaceFileLoadsWithoutHarm)
     CFakeSimulator simulator;
     CFakeLink link;
     CRecordingSink sink;
-    CAppModel model(store, host, simulator, link, sink);
+    GlobalOptions options;
+    CAppModel model(options, store, host, simulator, link, sink);
     model.LoadSettings();
     std::mt19937 random(8051);
     const std::string path = dir.File("junk.wsp");

@@ -26,7 +26,7 @@ void WriteText(const std::filesystem::path& file, const std::string& text)
 class WorkspaceTest : public testing::Test
 {
 protected:
-    WorkspaceTest() : model(store, host, simulator, link, sink)
+    WorkspaceTest() : model(options, store, host, simulator, link, sink)
     {
         store.WriteString("Settings", "AppDirectory", dir.Path().string());
         model.LoadSettings();
@@ -39,6 +39,7 @@ protected:
     }
 
     CScratchDir dir;
+    GlobalOptions options;
     CMemorySettingsStore store;
     CFakeWindowHost host;
     CFakeSimulator simulator;
@@ -222,7 +223,8 @@ TEST_F(WorkspaceTest, SavingTheDefaultWorkspaceUnderANewNameMakesItTheOneInUse)
     EXPECT_EQ(model.State().recentWorkspaces.Entry(0), "");
 
     // The next start opens it.
-    CAppModel next(store, host, simulator, link, sink);
+    GlobalOptions nextOptions;
+    CAppModel next(nextOptions, store, host, simulator, link, sink);
     next.LoadSettings();
     next.LoadLastWorkspace();
     EXPECT_EQ(next.State().workspacePath, named);
