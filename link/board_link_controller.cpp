@@ -14,6 +14,11 @@ CBoardLinkController::CBoardLinkController(CMonitor& port, CSimulator& simulator
 void CBoardLinkController::Schedule(uint32_t waitMs, std::function<void()> then)
 {
     pending_ = PendingType{waitMs, false, 0, std::move(then)};
+    if (!port_.TransmitPending()) {
+        // Nothing to send first: the wait starts now, as a busy wait would.
+        pending_->waitStarted = true;
+        pending_->waitStart = clock_.TickMs();
+    }
     ui_.WakeSteps();
 }
 

@@ -110,9 +110,9 @@ void CDownloadSession::Tick()
         if (port_.TransmitPending()) {
             return;
         }
+        // Out now: the step's time starts here, as after a blocking write.
         awaitingWrite_ = false;
         stepTime_ = clock_.TickMs();
-        return;
     }
     busy_ = true;
     if (loaderType_ == kLoaderAduc) {

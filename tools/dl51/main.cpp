@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "app/engines.h"
+#include "app/global_options.h"
 #include "dl51_options.h"
 #include "link/board_link_controller.h"
 #include "link/qt_serial_device.h"
@@ -110,15 +111,27 @@ private:
     std::string status_;
 };
 
+// A text as one line: a failure reply brings its own line end along.
+std::string OneLine(const std::string& text)
+{
+    std::string line;
+    for (char c : text) {
+        if (c != '\r' && c != '\n') {
+            line.push_back(c);
+        }
+    }
+    return line;
+}
+
 void CConsoleLinkUi::PrintTexts(const CDownloadSession& session)
 {
     if (session.Progress() != progress_) {
         progress_ = session.Progress();
-        std::printf("%s\n", progress_.c_str());
+        std::printf("%s\n", OneLine(progress_).c_str());
     }
     if (session.Status() != status_) {
         status_ = session.Status();
-        std::printf("%s\n", status_.c_str());
+        std::printf("%s\n", OneLine(status_).c_str());
     }
     std::fflush(stdout);
 }
@@ -285,6 +298,10 @@ int main(int argc, char** argv)
     CQtPortCatalog catalog;
     CSteadyTickSource clock;
     CEngines engines({sink, device, catalog, clock});
+    // The options of a fresh user, as asm51 has them: HEX and listing files.
+    CMemorySettingsStore store;
+    AppStateType state;
+    LoadSettings(store, engines.Options(), state);
     if (!LoadProgram(engines, options.file)) {
         return 2;
     }
