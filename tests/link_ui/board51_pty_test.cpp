@@ -310,7 +310,7 @@ private slots:
         QVERIFY(rig.Assemble(rig.dir.Write("hello.a51", kHello)));
         rig.Download();
         QVERIFY(rig.ui.succeeded);
-        QCOMPARE(rig.ui.maxRetries, 4);
+        QVERIFY(rig.ui.maxRetries >= 4);
         QVERIFY(rig.device.opens >= 3); // the command, Begin, the fourth retry
         const IntelHexReadType received = rig.BoardImage();
         QVERIFY(received.Ok());
