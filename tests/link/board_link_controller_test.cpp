@@ -111,23 +111,6 @@ TEST(BoardLinkControllerTest, StartPulsesTheResetWithoutBlocking)
     EXPECT_EQ(rig.port.BaudRate(), 19200);
 }
 
-TEST(BoardLinkControllerTest, CancelledOrFailedStartLeavesTheLinkClosed)
-{
-    ControllerRig cancelled;
-    cancelled.ui.answer.reset();
-    cancelled.controller.Start();
-    EXPECT_FALSE(cancelled.port.IsOpen());
-    EXPECT_FALSE(cancelled.controller.HasTimedWork());
-
-    ControllerRig failed;
-    failed.device.missingDevices.insert("/dev/ttyS1");
-    failed.controller.Start();
-    EXPECT_FALSE(failed.port.IsOpen());
-    EXPECT_FALSE(failed.controller.IsBusy());
-    EXPECT_EQ(failed.sink.messages,
-              std::vector<std::string>{"Unable to open specified communications port."});
-}
-
 TEST(BoardLinkControllerTest, OnceResetWaitsTwoSecondsAfterItsRecordIsOut)
 {
     ControllerRig rig;
@@ -187,34 +170,6 @@ TEST(BoardLinkControllerTest, DownloadThenTheMonitorRateAndAResetPulse)
         EXPECT_EQ(monitored, withBreak);
         EXPECT_EQ(rig.port.CaptureFlag(), 1);
     }
-}
-
-TEST(BoardLinkControllerTest, TheDownloadCommandsPaths)
-{
-    // Link closed, dialog cancelled: nothing opens, no transfer.
-    ControllerRig cancelled;
-    cancelled.ui.answer.reset();
-    cancelled.controller.Download();
-    EXPECT_EQ(cancelled.ui.downloads, 0);
-    EXPECT_FALSE(cancelled.port.IsOpen());
-
-    // The chosen port does not open: the message, no transfer.
-    ControllerRig failed;
-    failed.device.missingDevices.insert("/dev/ttyS1");
-    failed.controller.Download();
-    EXPECT_EQ(failed.ui.downloads, 0);
-    EXPECT_EQ(failed.sink.messages,
-              std::vector<std::string>{"Unable to open specified communications port."});
-
-    // Link already open: no dialog, the stored settings hold.
-    ControllerRig open;
-    open.controller.Start();
-    open.StepUntilIdle();
-    Assemble(open.simulator.Code(), 0, Pattern(10, 1));
-    open.controller.Download();
-    EXPECT_EQ(open.ui.dialogs, 1); // Start's only
-    EXPECT_EQ(open.ui.downloads, 1);
-    EXPECT_EQ(open.device.openName, "/dev/ttyS1");
 }
 
 TEST(BoardLinkControllerTest, ABoardThatHangsUpDuringTheTransferLeavesTheLinkClosed)

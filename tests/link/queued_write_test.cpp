@@ -167,19 +167,4 @@ TEST(QueuedWriteTest, TheAcknowledgementTimeoutCountsFromTheEndOfTheRecord)
     EXPECT_EQ(rig.session.RetryCount(), 0);
 }
 
-TEST(QueuedWriteTest, ALineLostUnderTheTransferEndsIt)
-{
-    DownloadRig rig(Role::kHexLoader);
-    Assemble(rig.code, 0, Pattern(640, 1));
-    ASSERT_TRUE(rig.Start(kLoaderOnce, 64));
-    rig.RunUntil([&] { return rig.board.image.size() >= 128; }, 60000);
-    rig.device.pendingErrors = kLineErrorVanished;
-    rig.RunFor(60000);
-    EXPECT_FALSE(rig.session.IsRunning());
-    EXPECT_FALSE(rig.session.IsFinished());
-    EXPECT_FALSE(rig.port.IsOpen());
-    EXPECT_EQ(rig.sink.messages,
-              std::vector<std::string>{"The communications port is no longer available."});
-}
-
 } // namespace

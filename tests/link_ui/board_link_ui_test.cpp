@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -30,9 +29,8 @@ struct UiRig : BoardRig
 {
     CSimulator simulator;
     SilentHost host;
-    CBoardLinkUi ui{catalog, settings, sink, [this] { ++helps; }};
+    CBoardLinkUi ui{catalog, settings, sink, {}};
     CBoardLinkController controller{port, simulator, host, ui, clock, sink};
-    int helps = 0;
     // What the user saw: "Connection" or "Download Progress", in order.
     QStringList dialogs;
 
@@ -135,19 +133,6 @@ private slots:
         QTRY_VERIFY(!rig.ui.Stepping());
         QVERIFY(rig.device.dtr);
         QVERIFY(rig.port.IsOpen());
-    }
-
-    void HelpComesFromTheFrame()
-    {
-        UiRig rig;
-        QTimer::singleShot(0, [&] {
-            auto* connection = qobject_cast<CSelectPortDlg*>(QApplication::activeModalWidget());
-            QVERIFY(connection != nullptr);
-            QMetaObject::invokeMethod(connection->findChild<QDialogButtonBox*>(), "helpRequested");
-            connection->reject();
-        });
-        rig.controller.Start();
-        QCOMPARE(rig.helps, 1);
     }
 };
 
