@@ -537,6 +537,11 @@ void CMainFrame::dropEvent(QDropEvent* event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
     event->acceptProposedAction();
+    OpenDroppedFiles(urls);
+}
+
+void CMainFrame::OpenDroppedFiles(const QList<QUrl>& urls)
+{
     for (const QUrl& url : urls) {
         if (url.isLocalFile()) {
             OpenDroppedOrNamedFile(url.toLocalFile().toStdString());

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/app_model.h"
 #include "app/commands.h"
@@ -60,6 +61,8 @@ public:
     void UpdateStatusPanes();
 
     CChildFrame* ShowToolWindow(WindowKind kind);
+    // Files dropped on the window open as sources.
+    void OpenDroppedFiles(const QList<QUrl>& urls);
     // An open document of that path (compared without case) comes to the
     // front; otherwise the file is opened. Nothing when it cannot be read.
     CSourceDocument* OpenSourceFile(const std::string& path);
