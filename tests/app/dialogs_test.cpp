@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -153,6 +154,11 @@ void DialogsTest::aboutAndHelp()
         QVERIFY2(manual.contains(QLatin1String(topic)), topic);
     }
     Grab(help, QStringLiteral("help"));
+    // The contents link to their chapters.
+    QCOMPARE(help->Browser()->verticalScrollBar()->value(), 0);
+    QVERIFY(help->Browser()->toHtml().contains(QStringLiteral("name=\"the-simulator\"")));
+    emit help->Browser()->anchorClicked(QUrl(QStringLiteral("#the-simulator")));
+    QTRY_VERIFY(help->Browser()->verticalScrollBar()->value() > 0);
     QTest::keyClick(help->Browser(), Qt::Key_Escape);
     QTRY_VERIFY(!help->isVisible());
 }
