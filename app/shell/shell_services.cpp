@@ -26,13 +26,15 @@ std::string QtFileFilter(const std::string& filter)
         while (!name.empty() && name.back() == ' ') {
             name.pop_back();
         }
-        std::string patterns = pattern;
-        for (size_t at = patterns.find("*.*"); at != std::string::npos; at = patterns.find("*.*")) {
-            patterns.replace(at, 3, "*");
-        }
-        for (char& c : patterns) {
-            if (c == ';') {
-                c = ' ';
+        // "*.*" means every file; on this platform that is "*". Pattern
+        // lists are separated by blanks here, not semicolons.
+        std::string patterns;
+        for (size_t i = 0; i < pattern.size(); ++i) {
+            if (pattern.compare(i, 3, "*.*") == 0) {
+                patterns += '*';
+                i += 2;
+            } else {
+                patterns += pattern[i] == ';' ? ' ' : pattern[i];
             }
         }
         if (!result.empty()) {

@@ -167,7 +167,9 @@ double IdeRate(CMainFrame& frame, CEngines& engines, double seconds)
     }
     frame.OnCommand(cmd::kBreak);
     const double elapsed = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    QTest::qWaitFor([&] { return !engines.Simulator().IsExecuting(); }, 5000);
+    if (!QTest::qWaitFor([&] { return !engines.Simulator().IsExecuting(); }, 5000)) {
+        return -1;
+    }
     return static_cast<double>(ExecutedInstructions(engines.Simulator())) / elapsed;
 }
 
@@ -212,7 +214,10 @@ int main(int argc, char** argv)
     CMainFrame frame(engines, store, sink, dialogs);
     frame.StartUp({workspace.toStdString()});
     frame.OnCommand(cmd::kAssemble);
-    QTest::qWaitFor([&] { return !frame.IdleWorkPending(); }, 10000);
+    if (!QTest::qWaitFor([&] { return !frame.IdleWorkPending(); }, 10000)) {
+        std::fprintf(stderr, "ide_bench: the example did not assemble\n");
+        return 1;
+    }
 
     const double seconds = 2.0;
     std::vector<double> ide;

@@ -61,6 +61,8 @@ private slots:
     void keysBelongToTheKeyTable_data();
     void keysBelongToTheKeyTable();
     void statusPanes();
+    void fileFiltersInQtForm_data();
+    void fileFiltersInQtForm();
 };
 
 void CommandsTest::everyActionFollowsItsRule_data()
@@ -258,6 +260,28 @@ void CommandsTest::statusPanes()
     // A tool window has no caret.
     f.frame->ShowToolWindow(WindowKind::kRegister);
     QTRY_COMPARE(f.frame->PaneText(0), QString());
+}
+
+void CommandsTest::fileFiltersInQtForm_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("qt");
+    QTest::newRow("open") << "Assemler Files (*.a51)|*.a51|Project Files (*.p51)|*.p51|All Files "
+                             "(*.*)|*.*||"
+                          << "Assemler Files (*.a51);;Project Files (*.p51);;All Files (*)";
+    QTest::newRow("two patterns") << "Sources (*.a51;*.inc)|*.a51;*.inc||"
+                                  << "Sources (*.a51 *.inc)";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("name only") << "Broken|"
+                               << "Broken ()";
+}
+
+void CommandsTest::fileFiltersInQtForm()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, qt);
+    QCOMPARE(QString::fromStdString(QtFileFilter(stored.toStdString())), qt);
 }
 
 QObject* NewCommandsTest()
