@@ -482,7 +482,15 @@ void CMainFrame::StartUp(const std::vector<std::string>& arguments)
         }
     }
     if (!workspace.empty() && QFileInfo(QString::fromStdString(workspace)).isFile()) {
-        model_.OpenWorkspaceCommand(workspace);
+        // In place of the last workspace: there is no workspace in use yet
+        // whose files would have to be written first.
+        const std::string path =
+            QFileInfo(QString::fromStdString(workspace)).absoluteFilePath().toStdString();
+        model_.State().workspacePath = path;
+        model_.State().defaultWorkspace = false;
+        model_.LoadWorkspace(path);
+        WriteSetting(store_, settings::kLastWorkspace, path);
+        model_.AddToRecentList(path, true);
     } else {
         if (!workspace.empty()) {
             messages_.ShowMessage("Unable to locate specified file: " + workspace,

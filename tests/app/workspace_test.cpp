@@ -1,5 +1,7 @@
 // Windows and workspaces through the frame: records, placement, arrangement,
 // the lists and their menus, start-up and shutdown, and hostile files.
+#include <QDir>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -199,6 +201,20 @@ void WorkspaceTest::startUpWithAMissingCommandLineFile()
     g.Start({g.Write("here.a51", "\tNOP\r\n")});
     QVERIFY(g.sink.messages.empty());
     QCOMPARE(g.frame->Children().size(), size_t{1});
+
+    // A workspace on the command line opens in place of the last one,
+    // without leaving files of a workspace that was never in use.
+    CFrameFixture h;
+    QDir().mkpath(h.dir.filePath("ws"));
+    const std::string workspace =
+        h.Write("ws/named.wsp", "Window=8051,here.a51,../here.a51,0,0,100,200\r\n");
+    h.Write("here.a51", "\tNOP\r\n");
+    h.Start({workspace});
+    QCOMPARE(h.frame->Children().size(), size_t{1});
+    QCOMPARE(h.store->ReadString("Settings", "LastWorkspace", ""), workspace);
+    QCOMPARE(h.frame->Model().State().recentWorkspaces.Entry(0), workspace);
+    QVERIFY(!QFileInfo::exists(h.dir.filePath("RADIX.DAT")));
+    QVERIFY(!QFileInfo::exists(h.dir.filePath("WATCH.DAT")));
 }
 
 void WorkspaceTest::shutdownWritesWorkspaceRadixAndWatches()
