@@ -31,9 +31,9 @@ export IDE51_EVENT_LOG=$log
 "$ide51" "$out/blink/blink.wsp" >"$out/ide51.log" 2>&1 &
 ide_pid=$!
 
-# wait_for PATTERN: until the event log has a line matching it (10 s).
+# wait_for PATTERN: until the event log has a line matching it (30 s).
 wait_for() {
-    local deadline=$((SECONDS + 10))
+    local deadline=$((SECONDS + 30))
     until grep -q -- "$1" "$log"; do
         if [ $SECONDS -ge $deadline ] || ! kill -0 "$ide_pid" 2>/dev/null; then
             echo "e2e: timed out waiting for '$1'; event log:"
