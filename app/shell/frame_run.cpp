@@ -182,13 +182,18 @@ bool CMainFrame::IdleWorkPending() const
 
 void CMainFrame::KickIdle()
 {
-    if (!closing_ && IdleWorkPending() && !idleTimer_.isActive()) {
+    if (!closing_ && !inIdle_ && IdleWorkPending() && !idleTimer_.isActive()) {
         idleTimer_.start();
     }
 }
 
 void CMainFrame::OnIdle()
 {
+    if (inIdle_) {
+        return;
+    }
+    inIdle_ = true;
+    idleTimer_.stop();
     const bool autoUpdate = model_.State().simulation.autoUpdate != 0;
     const auto start = std::chrono::steady_clock::now();
     IdleResultType result;
@@ -211,8 +216,10 @@ void CMainFrame::OnIdle()
         ShowExecutionPoint();
         UpdateAllWindows();
     }
-    if (!result.moreWork) {
-        idleTimer_.stop();
+    inIdle_ = false;
+    // Commands given while a message box was open may have left work too.
+    if ((result.moreWork || IdleWorkPending()) && !closing_) {
+        idleTimer_.start();
     }
     if (!(engines_.Busy() == lastBusy_)) {
         UpdateActions();

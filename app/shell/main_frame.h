@@ -173,6 +173,9 @@ private:
     bool clipboardHasText_ = false;
     bool idleUpdateScheduled_ = false;
     bool closing_ = false;
+    // A message box shown from inside a slice runs an event loop of its own;
+    // no slice may start inside another.
+    bool inIdle_ = false;
     BusyStateType lastBusy_;
     std::string mainTitleText_;
 

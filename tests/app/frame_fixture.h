@@ -22,8 +22,16 @@
 class CRecordingSink : public IMessageSink
 {
 public:
-    void ShowMessage(const std::string& text, Severity) override { messages.push_back(text); }
+    void ShowMessage(const std::string& text, Severity) override
+    {
+        messages.push_back(text);
+        if (modal) {
+            // As a message box does: events go on while it is open.
+            QTest::qWait(100);
+        }
+    }
     std::vector<std::string> messages;
+    bool modal = false;
 };
 
 // Answers the frame's questions from a script; an empty script cancels.

@@ -30,6 +30,7 @@ private slots:
     void assembleWhileSimulatingEndsTheSimulationFirst();
     void keysStepRunToABreakpointAndShowTheSource();
     void breakAndStopAnEndlessRun();
+    void aMessageFromARunningSliceIsShownOnce();
     void saveAllAsksForANameUntilOneIsGiven();
     void closingAModifiedSourceAsksFirst();
 };
@@ -130,6 +131,25 @@ void RunTest::breakAndStopAnEndlessRun()
     Key(f, Qt::Key_F5, Qt::ShiftModifier); // Stop
     QVERIFY(f.WaitIdle());
     QVERIFY(!f.engines->Simulator().IsRunning());
+}
+
+void RunTest::aMessageFromARunningSliceIsShownOnce()
+{
+    CFrameFixture f;
+    f.Start();
+    f.frame->OpenSourceFile(f.Write("push.a51", "        MOV SP,#0F0H\r\n"
+                                                "loop:   PUSH ACC\r\n"
+                                                "        SJMP loop\r\n"
+                                                "        END\r\n"));
+    f.frame->OnCommand(cmd::kAssemble);
+    QVERIFY(f.WaitIdle());
+    f.sink.messages.clear();
+    f.sink.modal = true;
+    Key(f, Qt::Key_F5);
+    QVERIFY(f.WaitIdle());
+    QCOMPARE(f.sink.messages.size(), size_t{1});
+    QVERIFY(QString::fromStdString(f.sink.messages[0]).contains("PUSH accessed"));
+    QVERIFY(f.engines->Simulator().IsHalted());
 }
 
 void RunTest::saveAllAsksForANameUntilOneIsGiven()
