@@ -523,7 +523,8 @@ void CMainFrame::ArrangeWindows()
         metrics.clientWidth = client != nullptr ? client->width() : child->width();
         metrics.clientHeight = client != nullptr ? client->height() : child->height();
         if (child->isMaximized() || child->isMinimized()) {
-            // The borders of a normal frame: the MDI style's title bar and frame.
+            // A maximised or minimised frame has no borders now; take those
+            // a normal frame of this style has.
             const int frame =
                 child->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, child);
             const int title =
@@ -535,7 +536,7 @@ void CMainFrame::ArrangeWindows()
         }
         const RectType current = RectOf(child->RestoredRect());
         const RectType target = ArrangeDefault(child->Kind(), area, metrics, current);
-        if (!(target == current) || child->Kind() == WindowKind::kSource) {
+        if (!(target == current)) {
             child->SetRestoredRect(QRectOf(target));
         }
     }

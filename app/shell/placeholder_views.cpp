@@ -99,7 +99,10 @@ void CSourcePreview::MarkLines()
         }
         const std::string pcPath = simulator.Modules().ModulePath(simulator.PcModule());
         if (!pcPath.empty() && SamePath(pcPath, document_.Path())) {
-            mark(simulator.PcLine(), QColor(0xBB, 0xDE, 0xFB));
+            // Stopped on a break point: both marks show in one colour.
+            const bool onBreak =
+                simulator.FindBreakpoint(module, simulator.PcLine(), kBreakPoint) >= 0;
+            mark(simulator.PcLine(), onBreak ? QColor(0xD1, 0xC4, 0xE9) : QColor(0xBB, 0xDE, 0xFB));
         }
     }
     setExtraSelections(marks);
