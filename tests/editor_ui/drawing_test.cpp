@@ -1,5 +1,6 @@
 // What the source window draws, read as data (selected cells, gutter marks,
 // scroll ranges) and checked in the pixels of grabs.
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QHelpEvent>
 #include <QScrollBar>
@@ -254,6 +255,10 @@ private slots:
         CEditorView& view = f.Open(text, {600, 400});
         const QFontInfo info(view.TextFont());
         QVERIFY(info.fixedPitch());
+        // fonts-liberation2 is what Courier New resolves to here.
+        if (QFontDatabase::families().contains("Liberation Mono")) {
+            QCOMPARE(info.family(), QString("Liberation Mono"));
+        }
         const CellMetricsType small = view.Cell();
         QCOMPARE(small.gutterWidth, 2 * small.charWidth);
         QCOMPARE(small.lineHeight, QFontMetrics(view.TextFont()).height());

@@ -261,6 +261,17 @@ private slots:
         QCOMPARE(std::string(kPrintRuler).size(), size_t(kPrintHeaderColumns));
     }
 
+    void PrintPreviewShowsThePages()
+    {
+        CEditorFixture f;
+        CEditorView& view = f.Open("\tNOP\r\n");
+        QString shown;
+        WhenDialogShows([&](QDialog& dialog) { shown = dialog.metaObject()->className(); });
+        view.HandleCommand(cmd::kPrintPreview);
+        QCOMPARE(shown, QString("QPrintPreviewDialog"));
+        QVERIFY(f.host.sink.messages.empty());
+    }
+
     void PrintsToAPdfFile()
     {
         CEditorFixture f;

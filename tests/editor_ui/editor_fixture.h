@@ -1,13 +1,17 @@
 #pragma once
 
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QDialog>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/engines.h"
 #include "app/source_document.h"
@@ -124,4 +128,21 @@ inline void SaveGrab(const QImage& image, const char* name)
     if (!dir.isEmpty()) {
         image.save(QString::fromLocal8Bit(dir) + '/' + name + ".png");
     }
+}
+
+// Runs act on the modal dialog once it shows; a dialog a failed check left
+// open is closed, so the test does not wait for ever.
+inline void WhenDialogShows(std::function<void(QDialog&)> act)
+{
+    QTimer::singleShot(0, [act] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            WhenDialogShows(act);
+            return;
+        }
+        act(*dialog);
+        if (dialog->isVisible()) {
+            dialog->reject();
+        }
+    });
 }

@@ -18,22 +18,6 @@
 
 namespace {
 
-// Runs act on the modal dialog once it shows.
-void WhenDialogShows(std::function<void(QDialog&)> act)
-{
-    QTimer::singleShot(0, [act] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            WhenDialogShows(act);
-            return;
-        }
-        act(*dialog);
-        if (dialog->isVisible()) {
-            dialog->reject(); // a failed check must not leave the test waiting
-        }
-    });
-}
-
 template <typename T> T* Child(QDialog& dialog, const char* name)
 {
     T* child = dialog.findChild<T*>(name);
