@@ -44,6 +44,9 @@ inline constexpr IntSettingType kSectorSize{kSettings, "SectorSize", 64};
 inline constexpr const char* kLoaderTypeKey = "LoaderType";
 inline constexpr IntSettingType kEnableAutoUpdate{kSettings, "EnableAutoUpdate", 0};
 inline constexpr IntSettingType kUpdateCount{kSettings, "UpdateCount", 10000};
+// Source windows colour mnemonics, names, numbers, strings and comments; 0
+// draws all text in plain black (Options > Defaults).
+inline constexpr IntSettingType kSyntaxColouring{kSettings, "SyntaxColouring", 1};
 inline constexpr StringSettingType kAppDirectory{kSettings, "AppDirectory", ""};
 inline constexpr StringSettingType kLastWorkspace{kSettings, "LastWorkspace", ""};
 inline constexpr StringSettingType kProjectFile{kSettings, "ProjectFile", ""};
