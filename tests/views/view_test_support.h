@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -20,6 +21,37 @@ class CRecordingSink : public IMessageSink
 public:
     void ShowMessage(const std::string& text, Severity) override { messages.push_back(text); }
     std::vector<std::string> messages;
+};
+
+// A board line that only talks: what a test puts in input is what the board
+// sent.
+class CTalkingDevice : public CNullSerialDevice
+{
+public:
+    bool Open(const std::string&) override { return open = true; }
+    bool Close() override
+    {
+        open = false;
+        return true;
+    }
+    bool IsOpen() const override { return open; }
+    bool ApplyLineSettings(const LineSettingsType&) override { return true; }
+    bool SetBufferSizes(int, int) override { return true; }
+    int QueuedInput(uint32_t& errorBits) override
+    {
+        errorBits = kLineErrorNone;
+        return static_cast<int>(input.size());
+    }
+    int Read(uint8_t* destination, int max) override
+    {
+        const int n = std::min<int>(max, static_cast<int>(input.size()));
+        std::copy_n(input.begin(), n, destination);
+        input.erase(0, static_cast<size_t>(n));
+        return n;
+    }
+
+    bool open = false;
+    std::string input;
 };
 
 // The frame as a view sees it, with real engines: windows refresh when
@@ -80,10 +112,21 @@ public:
         engines.StartSimulation(setup);
     }
     CSim8051& Cpu() { return engines.Simulator().Processor(); }
+    // Text the board sends to the dump window.
+    void BoardSends(const std::string& text)
+    {
+        CMonitor& monitor = engines.Monitor();
+        if (!monitor.IsOpen()) {
+            monitor.Open(0, "board");
+            monitor.SetCapture(1);
+        }
+        device.input += text;
+        monitor.Receive();
+    }
 
     QTemporaryDir dir;
     CRecordingSink sink;
-    CNullSerialDevice device;
+    CTalkingDevice device;
     CNullPortCatalog catalog;
     CFakeTickSource clock;
     CEngines engines{{sink, device, catalog, clock}};
