@@ -199,6 +199,11 @@ bool CAddWatchModel::Accept()
     if (!Enables().ok) {
         return false;
     }
+    // A result is one counter: a format chosen before switching to it,
+    // now disabled, would only show "***".
+    if (fields_.resourceType == kWatchSimulationResult) {
+        fields_.format = kWatchByte;
+    }
     if (fields_.format == kWatchWord) {
         WriteSetting(settings_, settings::kWordByteOrder, fields_.byteOrderText);
     } else if (fields_.format == kWatchDoubleWord) {

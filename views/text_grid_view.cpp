@@ -123,8 +123,12 @@ void CTextGridView::ApplyFont()
     font_.setStyleHint(QFont::TypeWriter);
     font_.setFixedPitch(true);
     font_.setPixelSize(std::max(1, FontPixelHeight(std::max(1, fontSize_), logicalDpiY())));
+    // Glyphs advance by a fraction of a pixel; spacing them to a whole cell
+    // keeps every character on the grid that clicks and the caret use.
+    const qreal advance = QFontMetricsF(font_).horizontalAdvance(QLatin1Char('H'));
+    cellWidth_ = std::max(1, qRound(advance));
+    font_.setLetterSpacing(QFont::AbsoluteSpacing, cellWidth_ - advance);
     const QFontMetrics metrics(font_);
-    cellWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('H')));
     cellHeight_ = std::max(1, metrics.boundingRect(QStringLiteral("Hg")).height());
     cellHeight_ = std::max(cellHeight_, metrics.height());
     ascent_ = metrics.ascent();

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <qdrawutil.h>
 
 #include "app/engines.h"
 #include "app/view_host.h"
@@ -88,18 +89,15 @@ void CButtonFace::paintEvent(QPaintEvent* event)
         return;
     }
     QPainter painter(this);
-    const QRect r = rect().adjusted(0, 0, -1, -1);
+    const QRect r = rect();
     const bool pressed = button->pressed;
-    painter.fillRect(r, pressed ? kFacePressed : kFace);
     // Light from the top left: a raised face, or a sunken one while pressed.
-    const QColor light = pressed ? QColor(0x40, 0x40, 0x40) : QColor(Qt::white);
-    const QColor dark = pressed ? QColor(Qt::white) : QColor(0x40, 0x40, 0x40);
-    painter.setPen(light);
-    painter.drawLine(r.topLeft(), r.topRight());
-    painter.drawLine(r.topLeft(), r.bottomLeft());
-    painter.setPen(dark);
-    painter.drawLine(r.bottomLeft(), r.bottomRight());
-    painter.drawLine(r.topRight(), r.bottomRight());
+    QPalette shades = palette();
+    shades.setColor(QPalette::Light, Qt::white);
+    shades.setColor(QPalette::Dark, QColor(0x40, 0x40, 0x40));
+    shades.setColor(QPalette::Mid, QColor(0x80, 0x80, 0x80));
+    const QBrush fill(pressed ? kFacePressed : kFace);
+    qDrawShadePanel(&painter, r, shades, pressed, 2, &fill);
     painter.setPen(Qt::black);
     const QRect textArea = pressed ? r.translated(1, 1) : r;
     painter.drawText(textArea, Qt::AlignCenter, Text(button->buttonText));
