@@ -90,37 +90,48 @@ bool CGridModel::SyncUnits()
     const bool restarted = ran && stamp && stamp_ && *stamp < *stamp_;
     stamp_ = stamp;
 
-    std::vector<uint32_t> units(static_cast<size_t>(count) * per);
-    std::vector<uint32_t> baseline(units.size());
+    const auto width = static_cast<size_t>(per);
+    nextUnits_.resize(static_cast<size_t>(count) * width);
+    ReadUnits(first, count, nextUnits_.data());
+    nextBaseline_.resize(nextUnits_.size());
     bool changed = first != unitFirst_ || count != unitCount_;
     for (int l = 0; l < count; ++l) {
         const int line = first + l;
         const int old = line - unitFirst_;
         const bool known = !unitsFresh_ && old >= 0 && old < unitCount_;
-        bool lineChanged = false;
-        for (int k = 0; k < per; ++k) {
-            const size_t at = static_cast<size_t>(l) * per + k;
-            const uint32_t now = ReadUnit(line, k);
-            const uint32_t before = known ? units_[static_cast<size_t>(old) * per + k] : now;
-            uint32_t base = known ? baseline_[static_cast<size_t>(old) * per + k] : now;
-            if (ran) {
-                base = restarted ? now : before;
-            }
-            lineChanged = lineChanged || now != before;
-            units[at] = now;
-            baseline[at] = base;
+        const uint32_t* now = nextUnits_.data() + static_cast<size_t>(l) * width;
+        const uint32_t* before = known ? units_.data() + static_cast<size_t>(old) * width : now;
+        const uint32_t* base = known ? baseline_.data() + static_cast<size_t>(old) * width : now;
+        if (ran) {
+            base = restarted ? now : before;
         }
-        if (lineChanged || !known) {
+        std::copy_n(base, width, nextBaseline_.data() + static_cast<size_t>(l) * width);
+        if (!known || !std::equal(now, now + width, before)) {
             textValid_[static_cast<size_t>(line)] = 0;
             changed = true;
         }
     }
-    units_ = std::move(units);
-    baseline_ = std::move(baseline);
+    units_.swap(nextUnits_);
+    baseline_.swap(nextBaseline_);
     unitFirst_ = first;
     unitCount_ = count;
     unitsFresh_ = false;
     return changed;
+}
+
+void CGridModel::ReadLineUnits(int line, uint32_t* units)
+{
+    for (int k = 0; k < UnitsPerLine(); ++k) {
+        units[k] = ReadUnit(line, k);
+    }
+}
+
+void CGridModel::ReadUnits(int first, int count, uint32_t* units)
+{
+    const int per = UnitsPerLine();
+    for (int l = 0; l < count; ++l) {
+        ReadLineUnits(first + l, units + static_cast<size_t>(l) * per);
+    }
 }
 
 const std::string& CGridModel::LineText(int line)
@@ -167,12 +178,13 @@ ColumnSpanType CGridModel::UnitSpan(int line, int unit)
 
 int CGridModel::TotalColumns()
 {
-    // Never narrower than the text: a long line must be reachable by scrolling.
-    size_t longest = 10;
+    // Never narrower than the text, so that a long line can be scrolled to;
+    // and never narrower than before, so that the scroll bar does not come
+    // and go while a program runs.
     for (int line = topLine_; line < std::min(lineCount_, topLine_ + pageLines_ + 1); ++line) {
-        longest = std::max(longest, LineText(line).size());
+        widest_ = std::max(widest_, static_cast<int>(LineText(line).size()));
     }
-    return static_cast<int>(longest);
+    return widest_;
 }
 
 void CGridModel::SetPage(int lines, int columns)

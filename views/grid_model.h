@@ -168,6 +168,10 @@ protected:
         (void)unit;
         return 0;
     }
+    // The values of lines [first, first + count), of one line, by default
+    // one ReadUnit each: views over many lines read them in one go.
+    virtual void ReadUnits(int first, int count, uint32_t* units);
+    virtual void ReadLineUnits(int line, uint32_t* units);
     virtual ColumnSpanType UnitSpan(int line, int unit);
     // The lines whose values are followed: [first, first + count).
     virtual std::pair<int, int> UnitLines() const { return {0, lineCount_}; }
@@ -208,7 +212,9 @@ private:
     int unitFirst_ = 0;
     int unitCount_ = 0;
     std::vector<uint32_t> units_;
-    std::vector<uint32_t> baseline_; // the values of the previous stop
+    std::vector<uint32_t> baseline_;  // the values of the previous stop
+    std::vector<uint32_t> nextUnits_; // kept to spare an allocation per sync
+    std::vector<uint32_t> nextBaseline_;
     std::optional<uint64_t> stamp_;
     bool unitsFresh_ = true;
 
@@ -216,6 +222,7 @@ private:
     int topLine_ = 0;
     int pageLines_ = 1;
     int pageColumns_ = 1;
+    int widest_ = 10; // the scroll width: 10 cells, or the widest line shown
 };
 
 // A view over the simulated processor: its values change with every

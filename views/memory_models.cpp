@@ -28,7 +28,31 @@ int CXramModel::AddressDigits() const
 
 int CXramModel::CountLines()
 {
+    const CVirtualButtonList& buttons = Engines().Simulator().Buttons();
+    overlaid_ = false;
+    for (int i = 0; i < buttons.ButtonCount(); ++i) {
+        const VirtualButtonType* button = buttons.GetButton(i);
+        overlaid_ = overlaid_ ||
+                    (button->windowExists && button->pressed &&
+                     button->resourceType == static_cast<int32_t>(ButtonResource::kExternalMemory));
+    }
     return static_cast<int>(Engines().Simulator().ExternalRam().size() / kBytesPerLine);
+}
+
+void CXramModel::ReadLineUnits(int line, uint32_t* units)
+{
+    const CSimulator& simulator = Engines().Simulator();
+    const std::vector<uint8_t>& ram = simulator.ExternalRam();
+    const size_t first = static_cast<size_t>(line) * kBytesPerLine;
+    // Without a pressed button the program reads what is stored.
+    if (!overlaid_ && first + kBytesPerLine <= ram.size()) {
+        std::copy_n(ram.begin() + static_cast<std::ptrdiff_t>(first), kBytesPerLine, units);
+        return;
+    }
+    for (int k = 0; k < kBytesPerLine; ++k) {
+        units[k] =
+            simulator.Processor().ReadExternal(static_cast<uint32_t>(first) + k, false, false);
+    }
 }
 
 int CXramModel::TotalColumns()

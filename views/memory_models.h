@@ -26,6 +26,7 @@ protected:
     std::string FormatLine(int line) override;
     int UnitsPerLine() const override { return kBytesPerLine; }
     uint32_t ReadUnit(int line, int unit) override;
+    void ReadLineUnits(int line, uint32_t* units) override;
     ColumnSpanType UnitSpan(int line, int unit) override;
     std::pair<int, int> UnitLines() const override { return {TopLine(), PageLines() + 1}; }
     std::optional<std::string> EditCaption(GridPlaceType place) override;
@@ -33,6 +34,8 @@ protected:
 private:
     // Address digits: two more for bits 23-16 while paged memory is on.
     int AddressDigits() const;
+
+    bool overlaid_ = false; // a pressed button overlays external memory
 };
 
 // "Output": the assembler's and the search's messages; a message that keeps

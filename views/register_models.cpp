@@ -203,6 +203,14 @@ int64_t CDramModel::LineValue(int line) const
     return Engines().Simulator().Processor().ReadDirect(static_cast<uint32_t>(line));
 }
 
+void CDramModel::ReadUnits(int first, int count, uint32_t* units)
+{
+    const CSim8051& cpu = Engines().Simulator().Processor();
+    for (int l = 0; l < count; ++l) {
+        units[l] = cpu.ReadDirect(static_cast<uint32_t>(first + l));
+    }
+}
+
 void CDramModel::WriteLine(int line, uint32_t value)
 {
     Engines().Simulator().Processor().WriteDirectRam(line, value);
@@ -230,6 +238,14 @@ std::string CIramModel::LinePrefix(int line) const
 int64_t CIramModel::LineValue(int line) const
 {
     return Engines().Simulator().Processor().ReadIndirect(static_cast<uint32_t>(line));
+}
+
+void CIramModel::ReadUnits(int first, int count, uint32_t* units)
+{
+    const CSim8051& cpu = Engines().Simulator().Processor();
+    for (int l = 0; l < count; ++l) {
+        units[l] = cpu.ReadIndirect(static_cast<uint32_t>(first + l));
+    }
 }
 
 void CIramModel::WriteLine(int line, uint32_t value)

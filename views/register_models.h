@@ -100,6 +100,7 @@ public:
 
 protected:
     int CountLines() override { return 256; }
+    void ReadUnits(int first, int count, uint32_t* units) override;
     std::string LinePrefix(int line) const override;
     int64_t LineValue(int line) const override;
     void WriteLine(int line, uint32_t value) override;
@@ -117,6 +118,7 @@ public:
 
 protected:
     int CountLines() override;
+    void ReadUnits(int first, int count, uint32_t* units) override;
     std::string LinePrefix(int line) const override;
     int64_t LineValue(int line) const override;
     void WriteLine(int line, uint32_t value) override;

@@ -93,7 +93,7 @@ CTextGridView::CTextGridView(std::unique_ptr<CGridModel> model, IViewHost& host,
     horizontalScrollBar()->setSingleStep(1);
     repaintTimer_.setSingleShot(true);
     repaintTimer_.setInterval(kRunRepaintMs);
-    connect(&repaintTimer_, &QTimer::timeout, viewport(), [this] { viewport()->update(); });
+    connect(&repaintTimer_, &QTimer::timeout, this, &CTextGridView::ShowChanges);
     valueDialog_ = [this](const QString& caption, const QString& initialText) {
         return CGetValueDlg::Ask(caption, initialText, this);
     };
@@ -161,13 +161,26 @@ void CTextGridView::Refresh()
     if (host_.Engines().Options().fontSize != fontSize_) {
         ApplyFont();
         model_->Sync();
-        UpdateGeometry();
-        viewport()->update();
+        ShowChanges();
         return;
     }
     if (!model_->Sync()) {
         return;
     }
+    // While a program runs the values are followed at every update, but
+    // lines are formatted and drawn at most every kRunRepaintMs.
+    if (host_.Engines().Simulator().IsExecuting()) {
+        if (!repaintTimer_.isActive()) {
+            repaintTimer_.start();
+        }
+        return;
+    }
+    ShowChanges();
+}
+
+void CTextGridView::ShowChanges()
+{
+    repaintTimer_.stop();
     UpdateGeometry();
     FollowEnd();
     // Lines that scrolled into sight are read now.
@@ -175,18 +188,6 @@ void CTextGridView::Refresh()
         model_->SetTopLine(verticalScrollBar()->value());
         model_->Sync();
     }
-    RequestRepaint();
-}
-
-void CTextGridView::RequestRepaint()
-{
-    if (host_.Engines().Simulator().IsExecuting()) {
-        if (!repaintTimer_.isActive()) {
-            repaintTimer_.start();
-        }
-        return;
-    }
-    repaintTimer_.stop();
     viewport()->update();
 }
 

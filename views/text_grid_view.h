@@ -62,7 +62,7 @@ private:
     void EnsureSelectionVisible();
     void FollowEnd();
     void SelectionMoved(bool changed);
-    void RequestRepaint();
+    void ShowChanges();
     QPoint CellAt(QPoint position) const;
     void Activate();
     void Edit(std::optional<char> typed);
