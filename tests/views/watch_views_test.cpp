@@ -338,6 +338,40 @@ private slots:
         QCOMPARE(dialog.AddressBox()->count(), 3);
     }
 
+    // Whatever is typed: an empty address keeps OK off, a long one is cut,
+    // a bad byte order is refused with the simulator's message, a bad
+    // length keeps the dialog open.
+    void DialogRefusesBadInput()
+    {
+        CAddWatchModel model(host_->engines.Resolver(), host_->settings);
+        WatchFieldsType fields;
+        fields.resourceType = kWatchDirectMemory;
+        fields.format = kWatchWord;
+        model.Open(fields);
+        CAddWatchDlg dialog(false, model, host_->sink);
+        QVERIFY(!dialog.OkButton()->isEnabled());
+        dialog.AddressBox()->setEditText(QString(5000, QLatin1Char('X')) + QChar(1));
+        QCOMPARE(dialog.AddressBox()->currentText().size(), 32);
+        QVERIFY(dialog.OkButton()->isEnabled());
+        dialog.ByteOrderEdit()->setText(QStringLiteral("9,(9"));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int{QDialog::Accepted});
+        ApplyWatchFields(host_->engines.Simulator().Watches(), model.Fields(), -1);
+        QCOMPARE(host_->sink.messages,
+                 std::vector<std::string>{"Invalid values specified for watch byte order."});
+        QCOMPARE(host_->engines.Simulator().Watches().GetWatch(0)->byteOrder[0], 0);
+
+        CAddWatchModel text(host_->engines.Resolver(), host_->settings);
+        fields.format = kWatchString;
+        fields.name = "30H";
+        text.Open(fields);
+        CAddWatchDlg stringDialog(false, text, host_->sink);
+        stringDialog.StringLengthEdit()->setText(QStringLiteral("-4"));
+        stringDialog.accept();
+        QCOMPARE(stringDialog.result(), int{QDialog::Rejected});
+        QCOMPARE(host_->sink.messages.back(), std::string("Enter an integer between 0 and 65535."));
+    }
+
     void AddWatchFromTheEditorWord()
     {
         QWidget parent;
