@@ -197,7 +197,8 @@ bool CWatchModel::HandleCommand(int commandId)
         AddOrModify(false);
         return true;
     case watch_menu::kDelete:
-        return DeleteKey() || true;
+        DeleteKey();
+        return true;
     case watch_menu::kModify:
         if (valid) {
             AddOrModify(true);
