@@ -311,6 +311,16 @@ void CTextGridView::keyPressEvent(QKeyEvent* event)
         Activate();
         return;
     }
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        // The menu of the selected line, opened from the keyboard.
+        const GridPlaceType& place = model_->Selection();
+        const QPoint cell((place.column - horizontalScrollBar()->value()) * cellWidth_,
+                          (std::max(0, place.line) - verticalScrollBar()->value() + 1) *
+                              cellHeight_);
+        ShowContextMenu(viewport()->mapToGlobal(cell));
+        return;
+    }
     if (event->key() == Qt::Key_Delete) {
         if (model_->DeleteKey()) {
             Refresh();

@@ -242,10 +242,14 @@ private slots:
         view->Model().Click(2, 1);
         QVERIFY(view->Model().GoTo());
         QCOMPARE(host_->opened.back(), std::make_pair(std::string("/b/m.a51"), 4));
-        const std::vector<MenuItemType> menu = view->Model().ContextMenu();
+        std::vector<MenuItemType> menu;
+        view->SetMenuChooser([&](const std::vector<MenuItemType>& items, QPoint) {
+            menu = items;
+            return items.front().id;
+        });
+        QTest::keyClick(view.get(), Qt::Key_Menu); // the menu from the keyboard
         QCOMPARE(menu.size(), size_t{1});
         QCOMPARE(QString::fromStdString(menu[0].text), QStringLiteral("Clear"));
-        QVERIFY(view->HandleCommand(cmd::kClearDump));
         QCOMPARE(view->Model().LineCount(), 0);
         QCOMPARE(view->Model().Selection().line, -1);
         host_->BoardSends("again\r");
