@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "views/button_config_model.h"
+#include "views/tool_views.h"
 
 class IViewHost;
 class QButtonGroup;
@@ -89,12 +90,3 @@ private:
     QButtonGroup* latching_;
     QButtonGroup* operation_;
 };
-
-// View > Virtual > Button: a new button with the defaults and its window.
-CVirtualButtonWnd* NewVirtualButton(IViewHost& host, QWidget* parent);
-// After a workspace was loaded or closed: the old windows go (without
-// touching the new list) and each open button of the list gets a window at
-// the screen place the workspace kept.
-void RestoreVirtualButtons(IViewHost& host, QWidget* parent);
-// Before a workspace is saved: each window's place into its button.
-void StoreVirtualButtonPositions(QWidget* parent);
