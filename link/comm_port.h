@@ -32,6 +32,10 @@ public:
     int Open(int index, const std::string& deviceName);
     int Close();
 
+    // What the port was built with, for the windows that drive it.
+    IPortCatalog& Catalog() { return catalog_; }
+    ITickSource& Clock() { return clock_; }
+
     // The fourteen rates a port accepts.
     static bool IsValidRate(int32_t rate);
     void SetBaudRate(int32_t rate);

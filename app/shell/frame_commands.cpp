@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QWhatsThis>
 
@@ -14,6 +15,10 @@
 #include "app/shell/shell_services.h"
 #include "app/shell/view_factory.h"
 #include "app/source_document.h"
+#include "editor/ui/editor_view.h"
+#include "editor/ui/find_in_files_dialog.h"
+#include "link/board_link_controller.h"
+#include "views/tool_views.h"
 
 namespace {
 
@@ -102,6 +107,7 @@ void CMainFrame::OnCommand(int id)
     } else if (int slot = SlotOf(cmd::kRecentWorkspaces, id); slot >= 0) {
         engines_.WorkspaceSimulator().EndSimulation();
         model_.OpenRecentWorkspace(slot);
+        RestoreButtonWindows();
     } else if (int slot = SlotOf(cmd::kEditFiles, id); slot >= 0) {
         EditFile(slot);
     } else {
@@ -129,6 +135,7 @@ void CMainFrame::OnCommand(int id)
             break;
         case cmd::kCloseWorkspace:
             model_.CloseWorkspace();
+            RestoreButtonWindows();
             break;
         case cmd::kSave:
         case cmd::kSaveAs:
@@ -153,10 +160,7 @@ void CMainFrame::OnCommand(int id)
             close();
             break;
         case cmd::kFindInFiles:
-            if (SaveModifiedSources() &&
-                AskFindInFiles(*this, model_.State().defaultFindDir, this)) {
-                RefreshOutputWindow();
-            }
+            FindInFiles();
             break;
         case cmd::kToolbar:
             toolBar_->setVisible(toolBar_->isHidden());
@@ -211,10 +215,16 @@ void CMainFrame::OnCommand(int id)
             mdiArea_->activatePreviousSubWindow();
             break;
         case cmd::kDownload:
+            link_->Download();
+            break;
         case cmd::kMonitorStart:
+            link_->Start();
+            break;
         case cmd::kMonitorReset:
+            link_->Reset();
+            break;
         case cmd::kMonitorStop:
-            HandleBoardCommand(id, *this, this);
+            link_->Stop();
             break;
         default:
             RunCommand(id);
@@ -257,6 +267,7 @@ void CMainFrame::OpenWorkspaceDialog()
     if (auto path = dialogs_.OpenFileName("Open Workspace", model_.WorkspaceDirectory().string(),
                                           kWorkspaceFilter)) {
         model_.OpenWorkspaceCommand(*path);
+        RestoreButtonWindows();
     }
 }
 
@@ -315,10 +326,41 @@ void CMainFrame::SimulatorOptionsDialog()
     UpdateAllWindows();
 }
 
-void CMainFrame::ShowHelp()
+void CMainFrame::FindInFiles()
+{
+    if (!SaveModifiedSources()) {
+        return;
+    }
+    CChildFrame* active = ActiveChild();
+    const auto* source =
+        active != nullptr ? dynamic_cast<const CEditorView*>(active->View()) : nullptr;
+    const auto request = RunFindInFilesDialog(this, store_, source, model_.State().defaultFindDir);
+    if (!request) {
+        return;
+    }
+    // A search started from a source window makes its folder the new default.
+    if (source != nullptr) {
+        model_.State().defaultFindDir = request->folder;
+    }
+    StartFindInFiles(engines_, *request);
+    RefreshOutputWindow();
+}
+
+void CMainFrame::RestoreButtonWindows()
+{
+    RestoreVirtualButtons(*this, this);
+}
+
+void CMainFrame::ShowHelp(const QString& topic)
 {
     if (helpWindow_ == nullptr) {
         helpWindow_ = new CHelpWindow(this);
+    }
+    if (!topic.isEmpty()) {
+        // Headings carry no anchors in the rendered manual: find the heading.
+        QTextBrowser* browser = static_cast<CHelpWindow*>(helpWindow_)->Browser();
+        browser->moveCursor(QTextCursor::Start);
+        browser->find(topic);
     }
     helpWindow_->show();
     helpWindow_->raise();

@@ -6,8 +6,9 @@
 #include "app/shell/child_frame.h"
 #include "app/shell/main_frame.h"
 #include "app/shell/shell_services.h"
-#include "app/shell/view_factory.h"
 #include "app/source_document.h"
+#include "link/board_link_controller.h"
+#include "views/tool_views.h"
 
 namespace {
 
@@ -158,7 +159,7 @@ void CMainFrame::SourceLineCommand(int id)
         UpdateAllWindows();
         break;
     case cmd::kAddWatch:
-        AddWatchFromSource(*this, view.CaretWord(), this);
+        RunAddWatchDialog(this, *this, view.CaretWord());
         break;
     default:
         break;
@@ -230,6 +231,29 @@ void CMainFrame::OnIdle()
 void CMainFrame::OnMonitorTimer()
 {
     if (engines_.Busy().linkOpen) {
-        PollBoardLink(*this);
+        link_->Poll();
     }
+}
+
+void CMainFrame::ResetOrStartSimulation()
+{
+    if (engines_.Simulator().IsRunning()) {
+        engines_.Simulator().ResetSimulation();
+    } else {
+        StartSimulation();
+    }
+}
+
+void CMainFrame::RefreshDumpWindow()
+{
+    for (CChildFrame* child : children_) {
+        if (child->Kind() == WindowKind::kDump) {
+            child->View()->Refresh();
+            return;
+        }
+    }
+    // The board's text needs a window: open one, leaving the active window active.
+    CChildFrame* previous = ActiveChild();
+    ShowToolWindow(WindowKind::kDump);
+    ActivateChild(previous);
 }

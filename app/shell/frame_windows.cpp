@@ -12,6 +12,7 @@
 #include "app/shell/view_factory.h"
 #include "app/source_document.h"
 #include "app/window_geometry.h"
+#include "editor/ui/editor_view.h"
 
 namespace {
 
@@ -51,6 +52,12 @@ CChildFrame* CMainFrame::CreateChild(WindowKind kind, std::shared_ptr<CSourceDoc
 {
     const bool otherActive = mdiArea_->currentSubWindow() != nullptr;
     QWidget* view = CreateView(kind, document.get(), *this, nullptr);
+    if (auto* editor = qobject_cast<CEditorView*>(view)) {
+        const CSourceDocument* shown = document.get();
+        connect(editor, &CEditorView::CommandRequested, this, [this](int id) { OnCommand(id); });
+        connect(editor, &CEditorView::TitleChanged, this,
+                [this, shown] { UpdateChildTitles(shown); });
+    }
     auto* child = new CChildFrame(kind, std::move(document), view);
     child->closeRequested = [this](CChildFrame* c) { return ChildCloseRequested(c); };
     child->closing = [this](CChildFrame* c) { ChildClosing(c); };
@@ -114,6 +121,9 @@ void CMainFrame::UpdateChildTitles(const CSourceDocument* document)
         QString title = QString::fromStdString(document->Title());
         if (views.size() > 1) {
             title += QStringLiteral(":%1").arg(i + 1);
+        }
+        if (document->Doc().IsModified()) {
+            title += QStringLiteral(" *");
         }
         views[i]->setWindowTitle(title);
     }

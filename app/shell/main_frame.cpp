@@ -22,6 +22,9 @@
 #include "app/source_document.h"
 #include "app/window_geometry.h"
 #include "common/settings_keys.h"
+#include "link/board_link_controller.h"
+#include "link/ui/board_link_ui.h"
+#include "views/tool_views.h"
 
 // The resources live in a static library: nothing would pull them in.
 static void InitShellResources()
@@ -96,6 +99,14 @@ CMainFrame::CMainFrame(CEngines& engines, ISettingsStore& store, IMessageSink& m
     CreateToolBar();
     CreateStatusBar();
     RestorePlacement();
+
+    CMonitor& port = engines.Monitor();
+    linkUi_ = std::make_unique<CBoardLinkUi>(
+        port.Catalog(), store, messages,
+        [this] { ShowHelp(QStringLiteral("Board download and monitor")); }, this);
+    link_ = std::make_unique<CBoardLinkController>(port, engines.Simulator(), *this, *linkUi_,
+                                                   port.Clock(), messages);
+    linkUi_->Attach(*link_);
 
     idleTimer_.setInterval(0);
     connect(&idleTimer_, &QTimer::timeout, this, [this] { OnIdle(); });
@@ -500,12 +511,14 @@ void CMainFrame::StartUp(const std::vector<std::string>& arguments)
     }
     engines_.WorkspaceSimulator().ReadWatchFile(model_.WatchFilePath());
     model_.ReadRadixFile();
+    RestoreButtonWindows();
     UpdateAllWindows();
     LogEvent("started");
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    StoreVirtualButtonPositions(this);
     model_.SaveStateAtExit();
     for (const auto& document : std::vector<std::shared_ptr<CSourceDocument>>(documents_)) {
         if (!document->Doc().IsModified()) {

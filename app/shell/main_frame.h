@@ -13,7 +13,10 @@
 #include "app/commands.h"
 #include "app/view_host.h"
 #include "app/window_host.h"
+#include "link/monitor_target.h"
 
+class CBoardLinkController;
+class CBoardLinkUi;
 class CChildFrame;
 class CEngines;
 class CSourceDocument;
@@ -26,8 +29,9 @@ class QToolBar;
 // The main window: a multiple-document frame whose menus, toolbar, keys and
 // enable states all come from the command table. It is the application's
 // window host (workspaces open and list windows through it) and the host
-// every view asks for the application's services.
-class CMainFrame : public QMainWindow, public IViewHost, public IWindowHost
+// every view asks for the application's services, and the board monitor's
+// host (a board that stops shows its state in the simulator's windows).
+class CMainFrame : public QMainWindow, public IViewHost, public IWindowHost, public IMonitorHost
 {
     Q_OBJECT
 
@@ -89,6 +93,12 @@ public:
     void ActivateFirstSource() override;
     bool SaveModifiedAndCloseAll() override;
 
+    // IMonitorHost (ShowExecutionPoint and UpdateAllWindows above serve both)
+    void ResetOrStartSimulation() override;
+    void RefreshDumpWindow() override;
+
+    CBoardLinkController& BoardLink() { return *link_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -133,9 +143,13 @@ private:
     void ProjectDialog();
     void DefaultSettingsDialog();
     void SimulatorOptionsDialog();
-    void ShowHelp();
+    // Opens the manual, at the heading topic when one is given.
+    void ShowHelp(const QString& topic = {});
     void ShowAbout();
     void NewWindow();
+    void FindInFiles();
+    // After a workspace was opened or closed: its virtual buttons' windows.
+    void RestoreButtonWindows();
 
     // Assembly and simulation.
     void Assemble(const std::string& path);
@@ -178,6 +192,10 @@ private:
     bool inIdle_ = false;
     BusyStateType lastBusy_;
     std::string mainTitleText_;
+
+    // The board link: its dialogs and the controller over the engines' port.
+    std::unique_ptr<CBoardLinkUi> linkUi_;
+    std::unique_ptr<CBoardLinkController> link_;
 
     QTimer idleTimer_;
     QTimer monitorTimer_;
