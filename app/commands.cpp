@@ -318,6 +318,8 @@ std::vector<CommandType> BuildTable()
           kNoKeys, "Open a window on the external RAM", "External Memory", Always);
     b.Add(cmd::kViewWatch, "view.watch", M::kView, "&Watch Window", "", kNoKeys,
           "Open a watch window", "Watch Window", Always);
+    b.Add(cmd::kViewStack, "view.stack", M::kView, "&Stack", "", kNoKeys,
+          "Open a window on the stack and the calls it returns to", "Stack", Always);
     Sep(b.Add(cmd::kVirtualButton, "view.virtualButton", M::kVirtual, "Button", "", kNoKeys,
               "Create a virtual push button that drives a port pin or memory bit", "Button",
               Always));

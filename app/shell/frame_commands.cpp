@@ -78,6 +78,8 @@ std::optional<WindowKind> KindOfViewCommand(int id)
         return WindowKind::kXram;
     case cmd::kViewWatch:
         return WindowKind::kWatch;
+    case cmd::kViewStack:
+        return WindowKind::kStack;
     default:
         return std::nullopt;
     }

@@ -43,6 +43,7 @@ const std::map<int, std::function<bool(const S&)>>& ExpectedRules()
                        cmd::kViewInternalMemory,
                        cmd::kViewExternalMemory,
                        cmd::kViewWatch,
+                       cmd::kViewStack,
                        cmd::kVirtualButton,
                        cmd::kProject,
                        cmd::kDefaults,
