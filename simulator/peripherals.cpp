@@ -85,9 +85,10 @@ void CSim8051::UpdateTimers(uint32_t cycles)
     }
     if (state_.transmitBusy) {
         state_.transmitCountdown -= static_cast<int32_t>(cycles);
-        // With the serial interrupt masked the poll never completes a
-        // transmission; programs that poll TI must still see it.
-        if (!SerialInterruptEnabled() && state_.transmitCountdown < 0) {
+        // While the poll cannot reach the serial check (masked, or blocked by
+        // an interrupt in service) the frame still ends: programs that poll
+        // TI must see it.
+        if (!PollReachesSerial() && state_.transmitCountdown < 0) {
             TransmitCheck();
         }
     }

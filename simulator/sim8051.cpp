@@ -56,7 +56,7 @@ void CSim8051::RunWriteHook(WriteHook hook, uint8_t value)
     case WriteHook::kNone:
         break;
     case WriteHook::kSbuf:
-        if (!state_.transmitBusy && !SerialInterruptEnabled()) {
+        if (!state_.transmitBusy && !PollReachesSerial()) {
             state_.transmitCountdown = 10; // what the poll would have armed
         }
         state_.transmitBusy = true;

@@ -179,10 +179,15 @@ private:
     void RunTimer0Mode3(uint8_t p3, uint32_t cycles);
     void RunTimer2(uint8_t p1, uint32_t cycles);
     void TransmitCheck();
-    bool SerialInterruptEnabled() const
+    // Whether the poll reaches the serial source's transmit check: enabled,
+    // and not blocked by an interrupt of the same or higher priority in
+    // service (the serial interrupt's own service included).
+    bool PollReachesSerial() const
     {
         constexpr uint8_t kBoth = sfr::kEa | sfr::kEs;
-        return (state_.DirectSpace[sfr::kIe] & kBoth) == kBoth;
+        const auto& space = state_.DirectSpace;
+        return (space[sfr::kIe] & kBoth) == kBoth && !state_.highInService &&
+               (!state_.lowInService || (space[sfr::kIp] & sfr::kEs) != 0);
     }
     void EnterInterrupt(uint32_t vector, bool highPriority);
 
