@@ -67,6 +67,31 @@ inline void AddStep(CFingerprint& print, const ProcessorState& s)
     print.Add(s.messageShown);
 }
 
+// The processor state's fields other than its memories, in a fixed order.
+inline std::vector<uint32_t> Scalars(const ProcessorState& s)
+{
+    return {uint32_t{s.bankBase},
+            s.pc,
+            s.cycles,
+            s.maxSp,
+            s.totalCycles,
+            uint32_t{s.lowInService},
+            uint32_t{s.highInService},
+            uint32_t{s.externalPending},
+            static_cast<uint32_t>(s.priorityLevel),
+            uint32_t{s.transmitBusy},
+            static_cast<uint32_t>(s.transmitCountdown),
+            uint32_t{s.previousP1},
+            uint32_t{s.previousP3},
+            uint32_t{s.dptr0Shadow},
+            uint32_t{s.dptr1Shadow},
+            static_cast<uint32_t>(s.CallDepth),
+            uint32_t{s.interruptTaken},
+            uint32_t{s.pcWrapped},
+            uint32_t{s.messageShown},
+            static_cast<uint32_t>(s.variant)};
+}
+
 // Everything the simulation holds, field by field (no padding bytes).
 inline uint64_t FullState(const CSimulator& simulation)
 {
@@ -74,26 +99,7 @@ inline uint64_t FullState(const CSimulator& simulation)
     CFingerprint print;
     print.Add(s.DirectSpace.data(), s.DirectSpace.size());
     print.Add(s.UpperRam.data(), s.UpperRam.size());
-    for (auto field : {uint32_t{s.bankBase},
-                       s.pc,
-                       s.cycles,
-                       s.maxSp,
-                       s.totalCycles,
-                       uint32_t{s.lowInService},
-                       uint32_t{s.highInService},
-                       uint32_t{s.externalPending},
-                       static_cast<uint32_t>(s.priorityLevel),
-                       uint32_t{s.transmitBusy},
-                       static_cast<uint32_t>(s.transmitCountdown),
-                       uint32_t{s.previousP1},
-                       uint32_t{s.previousP3},
-                       uint32_t{s.dptr0Shadow},
-                       uint32_t{s.dptr1Shadow},
-                       static_cast<uint32_t>(s.CallDepth),
-                       uint32_t{s.interruptTaken},
-                       uint32_t{s.pcWrapped},
-                       uint32_t{s.messageShown},
-                       static_cast<uint32_t>(s.variant)}) {
+    for (uint32_t field : Scalars(s)) {
         print.Add(field);
     }
     print.Add(s.DataFlash.data(), s.DataFlash.size());
@@ -102,6 +108,23 @@ inline uint64_t FullState(const CSimulator& simulation)
     }
     print.Add(simulation.ExternalRam().data(), simulation.ExternalRam().size());
     return print.Value();
+}
+
+// The same as comparing FullState, without hashing.
+inline bool SameState(const CSimulator& a, const CSimulator& b)
+{
+    const ProcessorState& x = a.Processor().State();
+    const ProcessorState& y = b.Processor().State();
+    if (x.DirectSpace != y.DirectSpace || x.UpperRam != y.UpperRam || Scalars(x) != Scalars(y) ||
+        x.DataFlash != y.DataFlash || a.ExternalRam() != b.ExternalRam()) {
+        return false;
+    }
+    for (uint32_t address = 0; address < 0x10000; ++address) {
+        if (a.Code().ExecutionCount(address) != b.Code().ExecutionCount(address)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 class CCountingSink : public IMessageSink
@@ -179,11 +202,14 @@ inline ProgramType FromFuzzInput(const std::filesystem::path& path, int64_t step
 // interrupt system or a port pin, with every interrupt vector leading to a
 // short random routine. Direct operands and bits are often peripheral
 // registers; branches go forward to an instruction boundary, so the loop
-// keeps running whatever the registers hold.
+// keeps running whatever the registers hold. A calm program keeps to what
+// ordinary programs do: timers 0 and 1 in modes 1 and 2 with their
+// interrupts, a polled serial port, pins of P1, so that the run loop's fast
+// part carries most of it.
 class CBiasedGenerator
 {
 public:
-    explicit CBiasedGenerator(uint32_t seed) : random_(seed) {}
+    explicit CBiasedGenerator(uint32_t seed, bool calm = false) : random_(seed), calm_(calm) {}
 
     std::vector<uint8_t> Program()
     {
@@ -234,6 +260,14 @@ private:
 
     uint8_t Direct()
     {
+        if (calm_) {
+            static constexpr uint8_t kCalm[] = {sfr::kTl0,  sfr::kTh0, sfr::kTl1,  sfr::kTh1,
+                                                sfr::kTcon, sfr::kPsw, sfr::kAcc,  sfr::kB,
+                                                sfr::kDpl,  sfr::kDph, sfr::kSbuf, sfr::kP1};
+            const uint32_t r = Next();
+            return (r & 3) == 0 ? kCalm[(r >> 2) % std::size(kCalm)]
+                                : static_cast<uint8_t>(0x20 + (r >> 8) % 0x60);
+        }
         static constexpr uint8_t kRegisters[] = {
             sfr::kTl0, sfr::kTh0,    sfr::kTl1,    sfr::kTh1,  sfr::kTcon,  sfr::kTmod,
             sfr::kIe,  sfr::kIp,     sfr::kScon,   sfr::kSbuf, sfr::kT2con, sfr::kTl2,
@@ -245,6 +279,13 @@ private:
     }
     uint8_t Bit()
     {
+        if (calm_) {
+            static constexpr uint8_t kCalm[] = {sfr::kTcon, sfr::kP1, sfr::kPsw};
+            const uint32_t r = Next();
+            return (r & 1)
+                       ? static_cast<uint8_t>(kCalm[(r >> 1) % std::size(kCalm)] | ((r >> 8) & 7))
+                       : static_cast<uint8_t>((r >> 8) & 0x7F);
+        }
         static constexpr uint8_t kBitBytes[] = {sfr::kTcon, sfr::kIe, sfr::kIp,    sfr::kScon,
                                                 sfr::kP3,   sfr::kP1, sfr::kT2con, sfr::kPsw};
         const uint32_t r = Next();
@@ -253,9 +294,38 @@ private:
                        : static_cast<uint8_t>((r >> 8) & 0x7F);
     }
 
+    InstructionType CalmSetup()
+    {
+        static constexpr uint8_t kModes[] = {0x01, 0x02, 0x11, 0x12, 0x21, 0x22, 0x10, 0x20};
+        static constexpr uint8_t kEnables[] = {0x82, 0x88, 0x8A, 0x80, 0x00, 0x02};
+        static constexpr uint8_t kBits[] = {0x8C, 0x8E, 0xA9, 0xAB, 0xAF}; // TR0 TR1 ET0 ET1 EA
+        const uint32_t r = Next();
+        switch (r % 8) {
+        case 0:
+            return Block(0x75, sfr::kTmod, kModes[(r >> 4) % std::size(kModes)]);
+        case 1:
+            return Block(0x75, sfr::kIe, kEnables[(r >> 4) % std::size(kEnables)]);
+        case 2:
+            return Block(0x75, static_cast<uint8_t>(sfr::kTl0 + (r >> 4) % 4), Next());
+        case 3:
+            return Block((r & 16) ? 0xD2 : 0xC2, kBits[(r >> 5) % std::size(kBits)]);
+        case 4:
+            return Block(0xB2, static_cast<uint8_t>(0x90 + (r >> 4) % 8)); // CPL P1.n
+        case 5:
+            return (r & 16) ? Block(0xF5, 0x99) : Block(0xE5, (r & 32) ? 0x8A : 0x8D);
+        case 6:
+            return Block(0xC2, 0x99); // CLR TI
+        default:
+            return {{0x30, static_cast<uint8_t>((r & 16) ? 0x99 : 0x8D), 0}, 2};
+        }
+    }
+
     // One of the set-ups a program makes of its peripherals.
     InstructionType Setup()
     {
+        if (calm_) {
+            return CalmSetup();
+        }
         static constexpr uint8_t kTargets[] = {sfr::kTmod, sfr::kTcon,  sfr::kIe,     sfr::kIp,
                                                sfr::kScon, sfr::kT2con, sfr::kTh0,    sfr::kTl0,
                                                sfr::kTh1,  sfr::kTl1,   sfr::kRcap2h, sfr::kTh2};
@@ -360,7 +430,13 @@ private:
     }
 
     std::mt19937 random_;
+    bool calm_;
 };
+
+inline ProgramType Calm(uint32_t seed, int64_t steps)
+{
+    return {"calm " + std::to_string(seed), CBiasedGenerator(seed, true).Program(), 1, {}, steps};
+}
 
 inline ProgramType Biased(uint32_t seed, int64_t steps)
 {
