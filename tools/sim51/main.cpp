@@ -7,15 +7,14 @@
 #include <optional>
 #include <string>
 
-#include "assembler/asm_symbol_resolver.h"
-#include "assembler/assembler.h"
+#include "app/engines.h"
 #include "common/message_sink.h"
 #include "common/text_util.h"
+#include "common/tick_source.h"
+#include "link/null_serial_line.h"
 #include "sim51_options.h"
 #include "simulator/intel_hex.h"
 #include "simulator/opcode_table.h"
-#include "simulator/simulator.h"
-#include "simulator/simulator_events.h"
 #include "simulator/stop_map.h"
 
 namespace {
@@ -40,14 +39,13 @@ int UsageError(const std::string& message)
 }
 
 // An address as the assembler reads it; every name in it must exist.
-bool ResolveAddress(const CAssembler& assembler, const std::string& text, int32_t& address,
+bool ResolveAddress(CAsmSymbolResolver& resolver, const std::string& text, int32_t& address,
                     std::string& error)
 {
     if (text.empty()) {
         error = "empty address";
         return false;
     }
-    CAsmSymbolResolver resolver(assembler);
     const std::optional<int32_t> value = resolver.EvaluateDefined(text, true);
     if (!resolver.Messages().empty()) {
         error = text + ":" + resolver.Messages().front();
@@ -63,7 +61,7 @@ bool ResolveAddress(const CAssembler& assembler, const std::string& text, int32_
 
 // A HEX image has no labels: its addresses are numbers, read as the
 // assembler reads them (0100H, 256).
-bool ResolveNumber(const CAssembler& assembler, const std::string& text, int32_t& address,
+bool ResolveNumber(CAsmSymbolResolver& resolver, const std::string& text, int32_t& address,
                    std::string& error)
 {
     if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) {
@@ -72,24 +70,26 @@ bool ResolveNumber(const CAssembler& assembler, const std::string& text, int32_t
                 text;
         return false;
     }
-    return ResolveAddress(assembler, text, address, error);
+    return ResolveAddress(resolver, text, address, error);
 }
 
-// Assembles the source into the simulator's code memory, printing the
-// assembler's lines; false on errors.
-bool Assemble(CAssembler& assembler, const COutputText& output, const std::string& source,
-              FILE* report)
+// Assembles the source into the simulator's code memory through the idle
+// step the IDE uses, without output files, printing the assembler's lines;
+// false on errors.
+bool Assemble(CEngines& engines, const std::string& source, FILE* report)
 {
-    AssemblerOptions asmOptions;
-    asmOptions.generateListFile = asmOptions.generateHexFile = false;
-    assembler.SetOptions(asmOptions);
-    assembler.Assemble(source);
-    while (assembler.AssembleStep()) {
+    GlobalOptions& options = engines.Options();
+    options.generateListFile = options.generateSymFile = options.generateHexFile = 0;
+    options.tabWidth = AssemblerOptions{}.tabWidth;
+    engines.StartAssembly(source);
+    while (engines.Assembler().IsAssembling()) {
+        engines.IdleStep(false);
     }
+    const COutputText& output = engines.Output();
     for (size_t i = 0; i < output.GetLineCount(); ++i) {
         std::fprintf(report, "%s\n", output.GetLine(i).c_str());
     }
-    return assembler.GetErrorCount() == 0;
+    return engines.Assembler().GetErrorCount() == 0;
 }
 
 // Loads an Intel HEX image into code memory; false after naming the fault.
@@ -214,25 +214,24 @@ int main(int argc, char** argv)
     // With --uart, stdout carries only the bytes the program sends.
     FILE* report = options.uart ? stderr : stdout;
 
-    CSimulator simulator;
     CStderrSink sink;
-    simulator.SetMessageSink(&sink);
-    COutputText output;
-    CAssembler assembler(output, simulator.Code(), simulator.Modules());
-    CSimulatorEvents events(simulator);
-    assembler.SetEvents(&events);
+    CNullSerialDevice serialLine;
+    CNullPortCatalog ports;
+    CSteadyTickSource clock;
+    CEngines engines({sink, serialLine, ports, clock});
+    CSimulator& simulator = engines.Simulator();
     if (options.hex ? !LoadHex(simulator, options.source)
-                    : !Assemble(assembler, output, options.source, report)) {
+                    : !Assemble(engines, options.source, report)) {
         return 1;
     }
 
     int32_t until = -1;
     int32_t pageControl = 0;
     const auto resolve = options.hex ? ResolveNumber : ResolveAddress;
-    if (!options.until.empty() && !resolve(assembler, options.until, until, error)) {
+    if (!options.until.empty() && !resolve(engines.Resolver(), options.until, until, error)) {
         return UsageError("--until: " + error);
     }
-    if (!resolve(assembler, options.pageControl, pageControl, error)) {
+    if (!resolve(engines.Resolver(), options.pageControl, pageControl, error)) {
         return UsageError("--page-control: " + error);
     }
 
@@ -245,11 +244,16 @@ int main(int argc, char** argv)
         }
     }
 
-    simulator.SetProcessorType(options.processorType);
-    simulator.SetOptions(options.useP2ForRi, options.paged, pageControl, options.pagesIndex,
-                         options.variant, kDefaultChunk);
-    simulator.SetLastCodeAddress(options.hex ? -1 : assembler.GetStatementAddress());
-    simulator.Start();
+    engines.Options().processorType = options.processorType;
+    SimulatorSetupType setup;
+    setup.paged8bitAddressing = options.useP2ForRi ? 1 : 0;
+    setup.pagedMemory = options.paged ? 1 : 0;
+    setup.controlAddress = pageControl;
+    setup.memoryPages = options.pagesIndex;
+    setup.processorVariant = options.variant == ProcessorVariant::kAduc84x ? 1 : 0;
+    // Nothing assembled (a HEX image) leaves no statement address: the code
+    // then ends at its highest byte.
+    engines.StartSimulation(setup);
     CSim8051& cpu = simulator.Processor();
     if (options.uart || uartFile) {
         cpu.SetSbufTap([&options, file = uartFile.get()](uint8_t value) {
