@@ -49,6 +49,8 @@ public:
 
     void AddExecution(uint32_t address) { ++executions_[address & 0xFFFF]; }
     uint32_t ExecutionCount(uint32_t address) const { return executions_[address & 0xFFFF]; }
+    // For the run loop, which counts through a pointer it holds.
+    uint32_t* ExecutionCounts() { return executions_.data(); }
     void ResetExecutionCounts();
 
     CodeType Cell(uint32_t address) const;

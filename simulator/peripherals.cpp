@@ -1,5 +1,6 @@
 #include "simulator/timers_inline.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -85,9 +86,10 @@ void CSim8051::UpdateTimers(uint32_t cycles)
     }
     if (state_.transmitBusy) {
         state_.transmitCountdown -= static_cast<int32_t>(cycles);
-        // With the serial interrupt masked the poll never completes a
-        // transmission; programs that poll TI must still see it.
-        if (!SerialInterruptEnabled() && state_.transmitCountdown < 0) {
+        // While the poll cannot reach the serial check (masked, or blocked by
+        // an interrupt in service) the frame still ends: programs that poll
+        // TI must see it.
+        if (!PollReachesSerial() && state_.transmitCountdown < 0) {
             TransmitCheck();
         }
     }
@@ -215,4 +217,128 @@ void CSim8051::RunTimer2(uint8_t p1, uint32_t cycles)
         space[sfr::kTh2] = space[sfr::kRcap2h];
     }
     space[sfr::kT2con] = t2con;
+}
+
+bool CSim8051::PrepareFast()
+{
+    const auto& space = state_.DirectSpace;
+    constexpr uint8_t kIntPins = sfr::kPinInt0 | sfr::kPinInt1;
+    // No sampling, no wrap and a poll that would do nothing. Buttons, a low
+    // INT pin, a pending request, timer 0 in mode 3 or timer 2 counting
+    // need the full step.
+    if (buttons_ != nullptr || (~space[sfr::kP3] & kIntPins) != 0 || state_.externalPending != 0 ||
+        (space[sfr::kTmod] & 0x03) == 0x03 ||
+        (space[sfr::kT2con] & (sfr::kTr2 | sfr::kTclk | sfr::kRclk)) == sfr::kTr2) {
+        return false;
+    }
+    const uint8_t ie = space[sfr::kIe];
+    const bool serialCheck = (ie & (sfr::kEa | sfr::kEs)) == (sfr::kEa | sfr::kEs);
+    if ((ie & sfr::kEa) != 0 && (sim_detail::RequestsOnEnableBits(state_) & ie) != 0) {
+        return false;
+    }
+    if (serialCheck &&
+        (state_.transmitBusy ? state_.transmitCountdown < 0 : state_.transmitCountdown != 10)) {
+        return false; // the poll's transmit check would act
+    }
+    // Cycles until a timer overflows with its flag still clear, or the
+    // transmission ends: then the timers must count again. A flag already
+    // raised stays raised: such a timer counts on untouched, as a baud
+    // generator does.
+    uint32_t horizon = 1u << 30;
+    fragileReload_ = false;
+    const uint8_t tcon = space[sfr::kTcon];
+    for (const TimerRowType& row : kTimerRows) {
+        if ((tcon & row.runBit) == 0) {
+            continue;
+        }
+        const uint32_t control = space[sfr::kTmod] >> row.modeShift;
+        if ((control & 0x0C) != 0) {
+            return false; // gated or counting pin edges
+        }
+        const bool raised = (tcon & row.overflow) != 0;
+        switch (control & 3) {
+        case 0:
+            return false;
+        case 1:
+            if (!raised) {
+                horizon =
+                    std::min(horizon, 0x10000 - (uint32_t{space[row.high]} << 8 | space[row.low]));
+            }
+            break;
+        case 2:
+            // A reload of FFh may overflow twice within any instruction, FDh
+            // and FEh within MUL and DIV only (see the dispatch).
+            if (!raised || space[row.high] == 0xFF) {
+                horizon = std::min(horizon, 0x100 - uint32_t{space[row.low]});
+            } else {
+                fragileReload_ = fragileReload_ || space[row.high] > 0xFC;
+            }
+            break;
+        default: // timer 1 in mode 3 holds
+            break;
+        }
+    }
+    if (state_.transmitBusy) {
+        const int32_t left = state_.transmitCountdown;
+        horizon = left < 0 ? 0 : std::min(horizon, static_cast<uint32_t>(left) + 1);
+    }
+    eventAt_ = state_.totalCycles + horizon;
+    return true;
+}
+
+void CSim8051::CountLazily(uint32_t cycles)
+{
+    // What UpdateTimers does over as many instructions, for the timers and
+    // the transmission that PrepareFast lets count lazily.
+    auto& space = state_.DirectSpace;
+    const uint8_t tcon = space[sfr::kTcon];
+    const uint8_t tmod = space[sfr::kTmod];
+    for (const TimerRowType& row : kTimerRows) {
+        if ((tcon & row.runBit) == 0) {
+            continue;
+        }
+        uint8_t& low = space[row.low];
+        uint8_t& high = space[row.high];
+        const uint32_t mode = (tmod >> row.modeShift) & 3;
+        if (mode == 1) {
+            const uint32_t value = (uint32_t{high} << 8 | low) + cycles;
+            space[sfr::kTcon] |= value > 0xFFFF ? row.overflow : 0;
+            low = value & 0xFF;
+            high = (value >> 8) & 0xFF;
+        } else if (mode == 2 && low + cycles >= 0x100) {
+            // With its flag clear the timer overflowed once, in the last
+            // instruction, and the reload may wrap TL as in a full step. With
+            // it raised it ran on through TH..FFh, and no instruction counted
+            // more than that period (see PrepareFast).
+            const uint32_t excess = low + cycles - 0x100;
+            const bool ranOn = (tcon & row.overflow) != 0 && high != 0xFF;
+            low = static_cast<uint8_t>(high + (ranOn ? excess % (0x100u - high) : excess));
+            space[sfr::kTcon] |= row.overflow;
+        } else if (mode == 2) {
+            low = static_cast<uint8_t>(low + cycles);
+        }
+    }
+    if (state_.transmitBusy) {
+        state_.transmitCountdown -= static_cast<int32_t>(cycles);
+        if (!PollReachesSerial() && state_.transmitCountdown < 0) {
+            TransmitCheck();
+        }
+    }
+    state_.previousP1 = space[sfr::kP1];
+    state_.previousP3 = space[sfr::kP3];
+}
+
+bool CSim8051::TimerEvent()
+{
+    // Always, even for no cycles: the timer update that ends the step. After
+    // a hook it covers this step alone, under settings it may have changed.
+    const uint32_t cycles = state_.totalCycles - syncedAt_;
+    if (stepUpdate_) {
+        UpdateTimers(cycles);
+        stepUpdate_ = false;
+    } else {
+        CountLazily(cycles);
+    }
+    syncedAt_ = state_.totalCycles;
+    return !state_.messageShown && PrepareFast();
 }

@@ -10,6 +10,15 @@ namespace {
 constexpr std::array<int32_t, 5> kPageCounts = {1, 2, 4, 8, 16};
 constexpr std::array<uint8_t, 4> kPortAddresses = {sfr::kP0, sfr::kP1, sfr::kP2, sfr::kP3};
 
+// Registers whose writes change how the timers count or what the poll finds.
+constexpr std::array<uint8_t, 9> kTimerRegisters = {sfr::kTcon, sfr::kTmod, sfr::kTl0,
+                                                    sfr::kTl1,  sfr::kTh0,  sfr::kTh1,
+                                                    sfr::kIe,   sfr::kIp,   sfr::kT2con};
+
+// Read hooks: a port overridden by the buttons, a timer counting lazily.
+constexpr uint8_t kReadPort = 1;
+constexpr uint8_t kReadTimer = 2;
+
 } // namespace
 
 CSim8051::CSim8051(CCodeMemory& code, std::vector<uint8_t>& externalRam)
@@ -24,6 +33,14 @@ void CSim8051::SetProcessorType(int type)
     ramSize_ = (type == 1 || type == 3) ? 256 : 128;
 }
 
+void CSim8051::SetPortOverride(const IPortOverride* buttons)
+{
+    buttons_ = buttons;
+    for (uint8_t port : kPortAddresses) {
+        readHooks_[port] = buttons != nullptr ? kReadPort : 0;
+    }
+}
+
 void CSim8051::SetMonitorBreakAddress(bool used, uint16_t address)
 {
     monitorBreakUsed_ = used;
@@ -32,6 +49,9 @@ void CSim8051::SetMonitorBreakAddress(bool used, uint16_t address)
 
 void CSim8051::Report(const std::string& text)
 {
+    // The sink may show the state: it must be complete.
+    CatchUp();
+    UpdateAfterThisStep();
     state_.messageShown = true;
     if (sink_ != nullptr) {
         sink_->ShowMessage(text, IMessageSink::Severity::kWarning);
@@ -50,13 +70,67 @@ void CSim8051::RebuildWriteHooks()
     }
 }
 
-void CSim8051::RunWriteHook(WriteHook hook, uint8_t value)
+void CSim8051::SetLazyHooks(bool on)
 {
+    // Outside the fast part these registers are plain stores and loads.
+    for (uint8_t address : kTimerRegisters) {
+        writeHooks_[address] = on ? WriteHook::kTimer : WriteHook::kNone;
+    }
+    writeHooks_[sfr::kScon] = on ? WriteHook::kScon : WriteHook::kNone;
+    writeHooks_[sfr::kP1] = on ? WriteHook::kPort1 : WriteHook::kNone;
+    writeHooks_[sfr::kP3] = on ? WriteHook::kPort3 : WriteHook::kNone;
+    for (uint8_t address : {sfr::kTl0, sfr::kTl1, sfr::kTh0, sfr::kTh1}) {
+        readHooks_[address] = on ? kReadTimer : 0;
+    }
+}
+
+uint8_t CSim8051::HookedRead(uint8_t address)
+{
+    if (readHooks_[address] & kReadTimer) {
+        CatchUp();
+    }
+    return ReadDirect(address);
+}
+
+bool CSim8051::EndsLazyCounting(WriteHook hook, uint8_t value) const
+{
+    constexpr uint8_t kIntPins = sfr::kPinInt0 | sfr::kPinInt1;
+    constexpr uint8_t kSerial = sfr::kEa | sfr::kEs;
+    switch (hook) {
+    case WriteHook::kTimer:
+    case WriteHook::kSbuf:
+        return true;
+    case WriteHook::kScon: // TI and RI only matter to an enabled serial interrupt
+        return (state_.DirectSpace[sfr::kIe] & kSerial) == kSerial;
+    case WriteHook::kPort3: // a low INT pin is sampled
+        return (value & kIntPins) != kIntPins;
+    default:
+        return false;
+    }
+}
+
+void CSim8051::RunWriteHook(WriteHook hook, uint8_t address, uint8_t value)
+{
+    if (lazy_ && EndsLazyCounting(hook, value)) {
+        // What the timers counted before this instruction counts under the
+        // old settings; this instruction's cycles under the new ones.
+        CatchUp();
+        UpdateAfterThisStep();
+    }
+    state_.DirectSpace[address] = value;
     switch (hook) {
     case WriteHook::kNone:
+    case WriteHook::kTimer:
+    case WriteHook::kScon:
+        break;
+    case WriteHook::kPort1:
+    case WriteHook::kPort3:
+        // In a run nothing samples the previous pins before the step's timer
+        // update would set them to what was written.
+        (address == sfr::kP1 ? state_.previousP1 : state_.previousP3) = value;
         break;
     case WriteHook::kSbuf:
-        if (!state_.transmitBusy && !SerialInterruptEnabled()) {
+        if (!state_.transmitBusy && !PollReachesSerial()) {
             state_.transmitCountdown = 10; // what the poll would have armed
         }
         state_.transmitBusy = true;

@@ -5,6 +5,7 @@
 #include "simulator/port_override.h"
 #include "simulator/processor_state.h"
 #include "simulator/sfr.h"
+#include "simulator/stop_map.h"
 
 #include <array>
 #include <cstdint>
@@ -70,7 +71,7 @@ public:
     CSim8051& operator=(const CSim8051&) = delete;
 
     void SetMessageSink(IMessageSink* sink) { sink_ = sink; }
-    void SetPortOverride(const IPortOverride* buttons) { buttons_ = buttons; }
+    void SetPortOverride(const IPortOverride* buttons);
     // Sees every byte the program writes to SBUF (a headless console);
     // changes nothing in the model.
     void SetSbufTap(std::function<void(uint8_t)> tap) { sbufTap_ = std::move(tap); }
@@ -89,6 +90,21 @@ public:
 
     void ResetProcessor();
     void ExecuteInstruction();
+
+    // A step is an instruction or an interrupt entry.
+    struct RunResultType
+    {
+        int64_t steps = 0;
+        int64_t interrupts = 0; // steps that entered an interrupt
+    };
+    // Runs up to maxSteps steps, each as ExecuteInstruction after clearing
+    // the step status, and returns after the step that showed a message or
+    // left the PC on a marked address of stops. Between runs the state is
+    // complete. Within a run, while timers 0 and 1 (in modes 1 and 2) and a
+    // transmission are all that can change by themselves, they are brought
+    // up to date only when the program reads or writes them or they are due
+    // to overflow or end: the per-instruction work is then only counting.
+    RunResultType Run(int64_t maxSteps, const CStopMap& stops);
 
     // Address spaces.
     uint8_t ReadDirect(uint32_t address) const;
@@ -128,6 +144,10 @@ private:
     enum class WriteHook : uint8_t
     {
         kNone,
+        kTimer, // from here to kPort3 within the fast part of a run only
+        kScon,
+        kPort1,
+        kPort3,
         kSbuf,
         kPsw,
         kAcc,
@@ -164,7 +184,56 @@ private:
 
     uint64_t EffectiveExternalAddress(uint32_t address, bool viaRi, bool programAccess) const;
     void RebuildWriteHooks();
-    void RunWriteHook(WriteHook hook, uint8_t value);
+    void RunWriteHook(WriteHook hook, uint8_t address, uint8_t value);
+    bool EndsLazyCounting(WriteHook hook, uint8_t value) const;
+    void SetLazyHooks(bool on);
+
+    // Reads of direct operands by the program: a port may be overridden by
+    // the buttons, a timer register may be behind within a run.
+    uint8_t ReadDirectOperand(uint8_t address)
+    {
+        if (readHooks_[address] != 0) [[unlikely]] {
+            return HookedRead(address);
+        }
+        return state_.DirectSpace[address];
+    }
+    bool ReadBitOperand(uint8_t bit)
+    {
+        return (ReadDirectOperand(BitByteAddress(bit)) & (1u << (bit & 7))) != 0;
+    }
+    uint8_t HookedRead(uint8_t address);
+
+    // The fast part of Run.
+    // Returns the steps done, counting on from steps.
+    int64_t RunFast(int64_t steps, int64_t maxSteps, const uint8_t* marks);
+    bool PrepareFast();
+    bool TimerEvent();
+    void CountLazily(uint32_t cycles);
+    // Brings the timers and the transmission up to date within a run.
+    void CatchUp()
+    {
+        const uint32_t pending = state_.totalCycles - syncedAt_;
+        if (lazy_ && pending != 0) {
+            CountLazily(pending);
+            syncedAt_ = state_.totalCycles;
+        }
+    }
+    // A hook may have changed what the timers do: the step ends with the
+    // update of a full step.
+    void UpdateAfterThisStep()
+    {
+        eventAt_ = state_.totalCycles;
+        stepUpdate_ = true;
+    }
+    // MUL and DIV count 4 cycles, more than a reload of FDh or FEh leaves
+    // before the next overflow: counted lazily it would miss a wrap.
+    void EndLazyCountingForLongStep()
+    {
+        if (fragileReload_) [[unlikely]] {
+            CatchUp();
+            UpdateAfterThisStep();
+        }
+    }
     void DataFlashCommand(uint8_t command);
     void Report(const std::string& text);
 
@@ -179,10 +248,15 @@ private:
     void RunTimer0Mode3(uint8_t p3, uint32_t cycles);
     void RunTimer2(uint8_t p1, uint32_t cycles);
     void TransmitCheck();
-    bool SerialInterruptEnabled() const
+    // Whether the poll reaches the serial source's transmit check: enabled,
+    // and not blocked by an interrupt of the same or higher priority in
+    // service (the serial interrupt's own service included).
+    bool PollReachesSerial() const
     {
         constexpr uint8_t kBoth = sfr::kEa | sfr::kEs;
-        return (state_.DirectSpace[sfr::kIe] & kBoth) == kBoth;
+        const auto& space = state_.DirectSpace;
+        return (space[sfr::kIe] & kBoth) == kBoth && !state_.highInService &&
+               (!state_.lowInService || (space[sfr::kIp] & sfr::kEs) != 0);
     }
     void EnterInterrupt(uint32_t vector, bool highPriority);
 
@@ -195,8 +269,14 @@ private:
     int32_t ramSize_ = 128;
     bool monitorBreakUsed_ = false;
     uint16_t monitorBreakAddress_ = 0;
-    uint32_t cycles_ = 0; // of the instruction being executed
+    uint32_t cycles_ = 0;        // of the instruction being executed
+    bool lazy_ = false;          // within the fast part of a run
+    bool stepUpdate_ = false;    // the next timer event covers this step only
+    bool fragileReload_ = false; // a mode 2 timer runs on with a reload of FDh or FEh
+    uint32_t syncedAt_ = 0;      // Total Cycles that the timers have counted
+    uint32_t eventAt_ = 0;       // Total Cycles at which they must count again
     std::array<WriteHook, 256> writeHooks_{};
+    std::array<uint8_t, 256> readHooks_{};
     ProcessorState state_;
 };
 
@@ -218,10 +298,11 @@ inline void CSim8051::WriteDirect(uint32_t address, uint32_t value)
     if (address > 0xFF) {
         return;
     }
-    state_.DirectSpace[address] = static_cast<uint8_t>(value);
-    if (const WriteHook hook = writeHooks_[address]; hook != WriteHook::kNone) {
-        RunWriteHook(hook, static_cast<uint8_t>(value));
+    if (const WriteHook hook = writeHooks_[address]; hook != WriteHook::kNone) [[unlikely]] {
+        RunWriteHook(hook, static_cast<uint8_t>(address), static_cast<uint8_t>(value)); // stores
+        return;
     }
+    state_.DirectSpace[address] = static_cast<uint8_t>(value);
 }
 
 inline uint8_t CSim8051::ReadIndirect(uint32_t address) const
@@ -250,6 +331,6 @@ inline void CSim8051::WriteBit(uint8_t bit, bool value)
 {
     const uint8_t address = BitByteAddress(bit);
     const uint8_t mask = static_cast<uint8_t>(1u << (bit & 7));
-    const uint8_t old = ReadDirect(address);
+    const uint8_t old = ReadDirectOperand(address);
     WriteDirect(address, value ? (old | mask) : (old & ~mask));
 }

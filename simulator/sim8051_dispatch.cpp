@@ -3,6 +3,8 @@
 
 #include "common/text_util.h"
 
+#include <algorithm>
+
 struct CSim8051::Dispatch
 {
     using Handler = void (*)(CSim8051&, uint8_t);
@@ -210,7 +212,9 @@ struct CSim8051::Dispatch
     static constexpr bool OnlyA5IsUndefined();
 
     // A switch over constant handlers lets the compiler inline each one.
-    [[gnu::always_inline]] static inline void Run(CSim8051& s, uint8_t op);
+    // Counting, it also adds the instruction's cycles, a constant but for
+    // LCALL (none for a call of the monitor's break routine).
+    template <bool Counting> [[gnu::always_inline]] static inline void Run(CSim8051& s, uint8_t op);
 
     // The common cases of the peripheral work around each instruction. With
     // no virtual buttons attached a port reads as its stored byte. Each test
@@ -289,12 +293,27 @@ constexpr bool CSim8051::Dispatch::OnlyA5IsUndefined()
     return true;
 }
 
-inline void CSim8051::Dispatch::Run(CSim8051& s, uint8_t op)
+template <bool Counting> inline void CSim8051::Dispatch::Run(CSim8051& s, uint8_t op)
 {
 #define IDE51_OP(n)                                                                                \
     case n: {                                                                                      \
         constexpr Handler handler = kTable[n];                                                     \
-        handler(s, n);                                                                             \
+        constexpr uint32_t cycles = OpcodeTable[n].cycles;                                         \
+        if constexpr (!Counting) {                                                                 \
+            handler(s, n);                                                                         \
+        } else if constexpr (n == 0x12) {                                                          \
+            s.cycles_ = cycles;                                                                    \
+            handler(s, n);                                                                         \
+            s.state_.cycles += s.cycles_;                                                          \
+            s.state_.totalCycles += s.cycles_;                                                     \
+        } else {                                                                                   \
+            if constexpr (cycles > 2) {                                                            \
+                s.EndLazyCountingForLongStep();                                                    \
+            }                                                                                      \
+            handler(s, n);                                                                         \
+            s.state_.cycles += cycles;                                                             \
+            s.state_.totalCycles += cycles;                                                        \
+        }                                                                                          \
         break;                                                                                     \
     }
 #define IDE51_OP4(n) IDE51_OP(n) IDE51_OP(n + 1) IDE51_OP(n + 2) IDE51_OP(n + 3)
@@ -370,7 +389,7 @@ void CSim8051::ExecuteInstruction()
     }
     code_.AddExecution(state_.pc);
     cycles_ = OpcodeTable[op].cycles;
-    Dispatch::Run(*this, op);
+    Dispatch::Run<false>(*this, op);
     state_.cycles += cycles_;
     state_.totalCycles += cycles_;
     if (Dispatch::TimersAreSimple(*this)) [[likely]] {
@@ -379,4 +398,73 @@ void CSim8051::ExecuteInstruction()
         UpdateTimers(cycles_);
     }
     UpdateBankBase();
+}
+
+CSim8051::RunResultType CSim8051::Run(int64_t maxSteps, const CStopMap& stops)
+{
+    int64_t steps = 0;
+    int64_t interrupts = 0;
+    const uint8_t* marks = stops.Data();
+    // While the fast part cannot take over, asking again after every step
+    // costs more than the step: the asks grow sparser, up to every 64th.
+    int32_t untilAsk = 0;
+    int32_t askEvery = 1;
+    while (steps < maxSteps) {
+        // Every run starts with a full step, and a full step follows
+        // whenever the fast part gives up.
+        state_.interruptTaken = false;
+        state_.pcWrapped = false;
+        ExecuteInstruction();
+        ++steps;
+        interrupts += state_.interruptTaken ? 1 : 0;
+        if (state_.messageShown || marks[state_.pc & CStopMap::kMask] != 0) {
+            break;
+        }
+        if (steps == maxSteps || --untilAsk > 0) {
+            continue;
+        }
+        stepUpdate_ = false;
+        if (!PrepareFast()) {
+            askEvery = std::min(askEvery * 2, 64);
+            untilAsk = askEvery;
+            continue;
+        }
+        askEvery = 1;
+        state_.interruptTaken = false;
+        steps = RunFast(steps, maxSteps, marks);
+        if (state_.messageShown || marks[state_.pc & CStopMap::kMask] != 0) {
+            break;
+        }
+    }
+    return {steps, interrupts};
+}
+
+int64_t CSim8051::RunFast(int64_t steps, int64_t maxSteps, const uint8_t* marks)
+{
+    // Locals: the stores of the instructions (bytes, which may alias
+    // anything) do not force them to be loaded again.
+    const uint8_t* const bytes = code_.Bytes();
+    uint32_t* const counts = code_.ExecutionCounts();
+    lazy_ = true;
+    SetLazyHooks(true);
+    syncedAt_ = state_.totalCycles;
+    for (;;) {
+        const uint32_t pc = state_.pc & 0xFFFF; // a wider PC is marked and never gets here
+        const uint8_t op = bytes[pc];
+        ++counts[pc];
+        Dispatch::Run<true>(*this, op);
+        ++steps;
+        if (static_cast<int32_t>(state_.totalCycles - eventAt_) >= 0) [[unlikely]] {
+            if (!TimerEvent()) {
+                break;
+            }
+        }
+        if ((marks[state_.pc & CStopMap::kMask] != 0) | (steps == maxSteps)) [[unlikely]] {
+            break;
+        }
+    }
+    CatchUp();
+    SetLazyHooks(false);
+    lazy_ = false;
+    return steps;
 }

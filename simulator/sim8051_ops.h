@@ -69,7 +69,7 @@ struct CSim8051::Ops
         } else if constexpr (L == Loc::kAtRi) {
             return s.ReadIndirect(RiAddress(s, op));
         } else if constexpr (L == Loc::kDirect) {
-            return s.ReadDirect(operand);
+            return s.ReadDirectOperand(operand);
         } else {
             return operand;
         }
@@ -183,7 +183,7 @@ struct CSim8051::Ops
     template <Mn M> [[gnu::always_inline]] static void JumpBit(S& s, uint8_t)
     {
         const uint8_t bit = Fetch(s, 1);
-        const bool set = s.ReadBit(bit);
+        const bool set = s.ReadBitOperand(bit);
         if (M == Mn::kJbc && set) {
             s.WriteBit(bit, false);
         }
@@ -259,7 +259,7 @@ struct CSim8051::Ops
         s.state_.pc += 1;
     }
 
-    static uint8_t Combine(S& s, AluOp alu, uint8_t x, uint8_t y)
+    [[gnu::always_inline]] static uint8_t Combine(S& s, AluOp alu, uint8_t x, uint8_t y)
     {
         AluResult r{};
         switch (alu) {
@@ -299,14 +299,14 @@ struct CSim8051::Ops
     {
         const uint8_t address = Fetch(s, 1);
         const uint8_t y = Get<L>(s, op, kBytes<L> ? Fetch(s, 2) : 0);
-        s.WriteDirect(address, Combine(s, Alu, s.ReadDirect(address), y));
+        s.WriteDirect(address, Combine(s, Alu, s.ReadDirectOperand(address), y));
         s.state_.pc += 2 + kBytes<L>;
     }
 
     // ORL/ANL C,bit and C,/bit
     template <AluOp Alu, bool Inverted> [[gnu::always_inline]] static void AluCarry(S& s, uint8_t)
     {
-        const bool bit = s.ReadBit(Fetch(s, 1)) != Inverted;
+        const bool bit = s.ReadBitOperand(Fetch(s, 1)) != Inverted;
         s.SetFlag(sfr::kCy, Alu == AluOp::kOrl ? (s.Carry() || bit) : (s.Carry() && bit));
         s.state_.pc += 2;
     }
@@ -323,7 +323,7 @@ struct CSim8051::Ops
     // MOV direct,direct   1000 0101 src dst
     [[gnu::always_inline]] static void MovDirectDirect(S& s, uint8_t)
     {
-        s.WriteDirect(Fetch(s, 2), s.ReadDirect(Fetch(s, 1)));
+        s.WriteDirect(Fetch(s, 2), s.ReadDirectOperand(Fetch(s, 1)));
         s.state_.pc += 3;
     }
 
@@ -344,7 +344,7 @@ struct CSim8051::Ops
     // MOV C,bit   1010 0010
     [[gnu::always_inline]] static void MovCarryBit(S& s, uint8_t)
     {
-        s.SetFlag(sfr::kCy, s.ReadBit(Fetch(s, 1)));
+        s.SetFlag(sfr::kCy, s.ReadBitOperand(Fetch(s, 1)));
         s.state_.pc += 2;
     }
 
@@ -380,7 +380,7 @@ struct CSim8051::Ops
         s.StackCheck(1);
         uint8_t& sp = s.state_.DirectSpace[sfr::kSp];
         ++sp; // before the read: PUSH SP stores the incremented value
-        s.WriteIndirect(sp, s.ReadDirect(Fetch(s, 1)));
+        s.WriteIndirect(sp, s.ReadDirectOperand(Fetch(s, 1)));
         s.state_.pc += 2;
     }
 
@@ -397,7 +397,7 @@ struct CSim8051::Ops
     template <Mn M> [[gnu::always_inline]] static void BitOp(S& s, uint8_t)
     {
         const uint8_t bit = Fetch(s, 1);
-        s.WriteBit(bit, M == Mn::kSetb || (M == Mn::kCpl && !s.ReadBit(bit)));
+        s.WriteBit(bit, M == Mn::kSetb || (M == Mn::kCpl && !s.ReadBitOperand(bit)));
         s.state_.pc += 2;
     }
 

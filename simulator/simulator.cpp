@@ -14,6 +14,10 @@ constexpr uint8_t kLcall = 0x12;
 constexpr uint8_t kRet = 0x22;
 constexpr uint8_t kReti = 0x32;
 
+// What the run loop hands back on, beside its own marks past FFFFh.
+constexpr uint8_t kBreakMark = 1;
+constexpr uint8_t kTargetMark = 2;
+
 } // namespace
 
 CSimulator::CSimulator() : externalRam_(0x10000, 0), sim_(code_, externalRam_) {}
@@ -59,14 +63,25 @@ int32_t CSimulator::AddressOfSourceLine(std::string_view path, int32_t line) con
     return code_.AddressOfLine(module, line, last);
 }
 
+void CSimulator::SetBreakMark(int32_t address, int32_t kind)
+{
+    breakpointMap_[address] = static_cast<uint8_t>(kind);
+    if (kind != 0) {
+        stops_.Set(static_cast<uint32_t>(address), kBreakMark);
+    } else {
+        stops_.Clear(static_cast<uint32_t>(address), kBreakMark);
+    }
+}
+
 void CSimulator::RebuildBreakpointMap()
 {
     breakpointMap_.fill(0);
+    stops_.ClearAll(kBreakMark);
     const int32_t last = lastCodeAddress_ >= 0 ? lastCodeAddress_ : code_.HighestAddress();
     for (BreakRecordType& record : breakpoints_) {
         record.address = code_.AddressOfLine(record.module, record.line, last);
         if (record.address >= 0) {
-            breakpointMap_[record.address] = static_cast<uint8_t>(record.kind);
+            SetBreakMark(record.address, record.kind);
         }
     }
 }
@@ -214,41 +229,68 @@ void CSimulator::RunChunk(int64_t target)
     }
     const int32_t chunk = remainingCount_;
     softBreakHit_ = false;
-    const ProcessorState& state = sim_.State();
-    for (int32_t i = 0; i < chunk; ++i) {
-        ExecuteOnce();
-        --remainingCount_;
-        if (state.pcWrapped || state.messageShown) {
-            // A message box must not repeat for the rest of the chunk: halt
-            // here as a break point would.
-            HaltHere();
-            return;
-        }
-        if (stepOverInterrupt_ && state.CallDepth == 0) {
+    if (stepOverInterrupt_ || stepOut_ || haltRequest_) {
+        // Tests after every step that the run loop does not make.
+        for (int32_t i = 0; i < chunk; ++i) {
             ExecuteOnce();
-            HaltHere();
-            return;
+            --remainingCount_;
+            if (ChunkEndsHere(target)) {
+                return;
+            }
         }
-        if (stepOut_ && state.CallDepth == 0 && OpcodeAtPcIsReturn()) {
-            ExecuteOnce();
-            HaltHere();
-            return;
-        }
-        // A wide PC (past FFFFh) is wrapped by the next instruction.
-        const uint8_t mark = Pc() <= 0xFFFF ? breakpointMap_[state.pc] : 0;
-        if (mark == kBreakPoint) {
-            HaltHere();
-            return;
-        }
-        if (mark != 0) {
-            softBreakHit_ = true;
-            return;
-        }
-        if (Pc() == target || haltRequest_) {
-            remainingCount_ = 0;
-            return;
+        return;
+    }
+    // The run loop hands back on a break mark, the target or a message;
+    // the tests decide whether the chunk ends there.
+    const bool marked = target >= 0 && target <= 0xFFFF;
+    if (marked) {
+        stops_.Set(static_cast<uint32_t>(target), kTargetMark);
+    }
+    while (remainingCount_ > 0) {
+        remainingCount_ -= static_cast<int32_t>(sim_.Run(remainingCount_, stops_).steps);
+        if (ChunkEndsHere(target)) {
+            break;
         }
     }
+    if (marked) {
+        stops_.Clear(static_cast<uint32_t>(target), kTargetMark);
+    }
+}
+
+bool CSimulator::ChunkEndsHere(int64_t target)
+{
+    const ProcessorState& state = sim_.State();
+    if (state.pcWrapped || state.messageShown) {
+        // A message box must not repeat for the rest of the chunk: halt
+        // here as a break point would.
+        HaltHere();
+        return true;
+    }
+    if (stepOverInterrupt_ && state.CallDepth == 0) {
+        ExecuteOnce();
+        HaltHere();
+        return true;
+    }
+    if (stepOut_ && state.CallDepth == 0 && OpcodeAtPcIsReturn()) {
+        ExecuteOnce();
+        HaltHere();
+        return true;
+    }
+    // A wide PC (past FFFFh) is wrapped by the next instruction.
+    const uint8_t mark = Pc() <= 0xFFFF ? breakpointMap_[state.pc] : 0;
+    if (mark == kBreakPoint) {
+        HaltHere();
+        return true;
+    }
+    if (mark != 0) {
+        softBreakHit_ = true;
+        return true;
+    }
+    if (Pc() == target || haltRequest_) {
+        remainingCount_ = 0;
+        return true;
+    }
+    return false;
 }
 
 void CSimulator::ContinueRun()
@@ -310,17 +352,17 @@ void CSimulator::ToggleBreakpoint(std::string_view path, int32_t line, int32_t k
         return r.module == module && r.line == line;
     };
     if (std::any_of(breakpoints_.begin(), breakpoints_.end(), sameLine)) {
-        breakpointMap_[address] = 0;
+        SetBreakMark(address, 0);
         std::erase_if(breakpoints_, sameLine);
     } else if (breakpointMap_[address] != 0) {
         // Another line holds this address: its mark goes with the break, so
         // the editor never shows a mark that no longer stops.
-        breakpointMap_[address] = 0;
+        SetBreakMark(address, 0);
         std::erase_if(breakpoints_, [&](const BreakRecordType& r) {
             return r.address == address || sameLine(r);
         });
     } else {
-        breakpointMap_[address] = static_cast<uint8_t>(kind);
+        SetBreakMark(address, kind);
         breakpoints_.push_back({module, line, address, kind});
     }
 }
@@ -330,6 +372,7 @@ void CSimulator::RemoveAllBreakpoints()
     revision_.Raise();
     breakpoints_.clear();
     breakpointMap_.fill(0);
+    stops_.ClearAll(kBreakMark);
 }
 
 int32_t CSimulator::FindBreakpoint(int32_t module, int32_t line, int32_t kind) const

@@ -128,6 +128,9 @@ private:
     int64_t Pc() const { return sim_.Pc(); }
     void SizeExternalRam();
     void RebuildBreakpointMap();
+    void SetBreakMark(int32_t address, int32_t kind);
+    // The tests after a step of a run chunk; true when the chunk ends.
+    bool ChunkEndsHere(int64_t target);
     // Executes one instruction; true when an interrupt was entered instead.
     bool ExecuteOnce();
     // One step of StepInto/StepOver: halts after it, or after an entered
@@ -158,5 +161,6 @@ private:
     int32_t remainingCount_ = kDefaultChunk;
     std::vector<BreakRecordType> breakpoints_;
     std::array<uint8_t, 0x10000> breakpointMap_{};
+    CStopMap stops_; // the break points and the run's target, for the run loop
     CRevision revision_;
 };

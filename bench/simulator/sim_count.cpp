@@ -1,9 +1,10 @@
 // Runs the benchmark program for a given number of instructions without the
 // benchmark library, so that an instruction-counting profiler sees only the
-// simulator: usage `sim_count N`; compare two values of N to get the cost
-// of one simulated instruction. It also reports the allocations made while
-// the instructions ran (there must be none) and the fastest chunk of
-// 200,000 instructions, the least disturbed rate on a shared machine.
+// simulator: usage `sim_count N [--step]`; compare two values of N to get the
+// cost of one simulated instruction. It runs through the run loop, as the
+// IDE and sim51 do, or with --step one ExecuteInstruction at a time. It also reports the
+// allocations made while the instructions ran (there must be none) and the fastest chunk of 200,000
+// instructions, the least disturbed rate on a shared machine.
 
 #include "bench/simulator/timer_loop.h"
 #include "simulator/sim8051.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace {
@@ -43,10 +45,12 @@ void operator delete(void* p, std::size_t) noexcept
 int main(int argc, char** argv)
 {
     const long count = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 1'000'000;
+    const bool step = argc > 2 && std::string(argv[2]) == "--step";
     constexpr long kChunk = 200'000;
     auto code = std::make_unique<CCodeMemory>();
     std::vector<uint8_t> externalRam(0x10000);
     auto sim = std::make_unique<CSim8051>(*code, externalRam);
+    const auto stops = std::make_unique<CStopMap>();
     bench::LoadTimerLoop(*code);
     sim->SetProcessorType(1);
     sim->ResetProcessor();
@@ -57,8 +61,12 @@ int main(int argc, char** argv)
     for (long done = 0; done < count;) {
         const long n = std::min(kChunk, count - done);
         const Clock::time_point chunkStart = Clock::now();
-        for (long i = 0; i < n; ++i) {
-            sim->ExecuteInstruction();
+        if (step) {
+            for (long i = 0; i < n; ++i) {
+                sim->ExecuteInstruction();
+            }
+        } else {
+            sim->Run(n, *stops);
         }
         const double seconds = std::chrono::duration<double>(Clock::now() - chunkStart).count();
         if (n == kChunk && seconds > 0) {

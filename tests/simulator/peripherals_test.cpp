@@ -224,6 +224,76 @@ TEST_F(PeripheralsTest, TransmitCompletesWithTheSerialInterruptMaskedToo)
     }
 }
 
+// A write to SBUF inside an interrupt routine, then JNB TI,$: the frame ends
+// whether or not the serial interrupt can be taken, and the wait ends with it.
+TEST_F(PeripheralsTest, TransmitFromATimerRoutineEndsItsWait)
+{
+    struct Case
+    {
+        uint8_t ie;
+        uint8_t ip;
+        uint32_t serialEntries;
+    };
+    const Case cases[] = {
+        {0x92, 0x00, 0}, // EA ES ET0, both low: blocked by the timer's service
+        {0x82, 0x00, 0}, // ES clear
+        {0x92, 0x02, 0}, // timer 0 high: blocked by a high-priority service
+        {0x92, 0x10, 1}, // serial high: the poll completes it and takes the vector
+    };
+    for (const Case& c : cases) {
+        code.ClearCode();
+        Load(0x00, {0x02, 0x00, 0x30});     // LJMP main
+        Load(0x0B, {0x75, 0x99, 'A',        // MOV SBUF,#'A'
+                    0x30, 0x99, 0xFD,       // JNB TI,$
+                    0xC2, 0x99, 0xC2, 0x8C, // CLR TI ; CLR TR0
+                    0x32});                 // RETI
+        Load(0x23, {0xC2, 0xAC, 0x32});     // CLR ES ; RETI: TI is left to the wait
+        Load(0x30, {0x75, 0x98, 0x50,       // main: MOV SCON,#50H
+                    0x75, 0x89, 0x22,       // MOV TMOD,#22H
+                    0x75, 0x8D, 0xFD,       // MOV TH1,#0FDH
+                    0xD2, 0x8E,             // SETB TR1
+                    0x75, 0xA8, c.ie,       // MOV IE,#..
+                    0x75, 0xB8, c.ip,       // MOV IP,#..
+                    0xD2, 0x8C,             // SETB TR0
+                    0x80, 0xFE});           // SJMP $
+        sim.ResetProcessor();
+        Step(1000);
+        // The write counts 2 of the 10 cycles, each JNB 2: the fifth ends
+        // the frame, the sixth leaves the loop.
+        EXPECT_EQ(code.ExecutionCount(0x0E), 6u) << int(c.ie) << " " << int(c.ip);
+        EXPECT_EQ(code.ExecutionCount(0x15), 1u) << int(c.ie) << " " << int(c.ip);
+        EXPECT_EQ(code.ExecutionCount(0x23), c.serialEntries);
+        EXPECT_EQ(sim.State().pc, 0x43u);
+        EXPECT_FALSE(D(sfr::kScon) & sfr::kTi);
+        EXPECT_FALSE(sim.State().transmitBusy);
+    }
+}
+
+// The same wait inside the serial routine itself, at either priority.
+TEST_F(PeripheralsTest, TransmitFromTheSerialRoutineEndsItsWait)
+{
+    Load(0x00, {0x02, 0x00, 0x30});     // LJMP main
+    Load(0x23, {0xC2, 0x99,             // CLR TI
+                0x75, 0x99, 'B',        // MOV SBUF,#'B'
+                0x30, 0x99, 0xFD,       // JNB TI,$
+                0xC2, 0x99, 0x05, 0x30, // CLR TI ; INC 30H
+                0x32});                 // RETI
+    for (uint8_t ip : {uint8_t{0x00}, uint8_t{sfr::kEs}}) {
+        Load(0x30, {0x75, 0xB8, ip,   // main: MOV IP,#..
+                    0x75, 0xA8, 0x90, // MOV IE,#90H
+                    0xD2, 0x99,       // SETB TI
+                    0x80, 0xFE});     // SJMP $
+        code.ResetExecutionCounts();
+        sim.ResetProcessor();
+        RawD(0x30) = 0;
+        Step(200);
+        EXPECT_EQ(code.ExecutionCount(0x28), 6u) << int(ip);
+        EXPECT_EQ(code.ExecutionCount(0x23), 1u) << int(ip);
+        EXPECT_EQ(D(0x30), 1) << int(ip);
+        EXPECT_EQ(sim.State().pc, 0x38u);
+    }
+}
+
 TEST_F(PeripheralsTest, TransmitSetsTiAfterMoreThanTenCycles)
 {
     RawD(sfr::kIe) = sfr::kEa | sfr::kEs;

@@ -31,6 +31,30 @@ protected:
         return path.string();
     }
     RunResult Sim(const std::string& arguments) { return RunTool(SIM51_PATH, arguments); }
+    // Standard output alone; standard error goes to err.
+    RunResult SimSplit(const std::string& arguments, std::string& err)
+    {
+        const fs::path errFile = dir_ / "stderr.txt";
+        RunResult result;
+        FILE* pipe = popen(
+            (std::string(SIM51_PATH) + " " + arguments + " 2>" + errFile.string()).c_str(), "r");
+        char buffer[4096];
+        size_t n = 0;
+        while (pipe != nullptr && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            result.out.append(buffer, n);
+        }
+        const int status = pipe != nullptr ? pclose(pipe) : -1;
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        err = Read(errFile);
+        return result;
+    }
+    static std::string Read(const fs::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
 
     fs::path dir_;
 };
@@ -81,14 +105,127 @@ TEST_F(Sim51Test, InterruptEntriesHaveTheirOwnTraceLine)
     EXPECT_NE(r.out.find("PC=000B OP=08 "), std::string::npos);
 }
 
-TEST_F(Sim51Test, UartPrintsWhatTheProgramSends)
+TEST_F(Sim51Test, UartBytesAloneOnStdoutOrInTheirFile)
 {
     const std::string source = Write("uart.a51", "\tMOV SBUF,#'H'\r\n"
                                                  "\tMOV SBUF,#'i'\r\n"
                                                  "done:\tSJMP done\r\n");
-    const RunResult r = Sim("--uart --until done " + source);
+    std::string err;
+    const RunResult r = SimSplit("--uart --until done " + source, err);
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("\nHi\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out, "Hi");
+    EXPECT_NE(err.find("Done - 0 error(s)"), std::string::npos) << err;
+    EXPECT_NE(err.find("Instructions executed: 2\n"), std::string::npos) << err;
+
+    const fs::path sent = dir_ / "sent.bin";
+    const RunResult file = SimSplit("--uart-out " + sent.string() + " --until done " + source, err);
+    EXPECT_EQ(file.status, 0);
+    EXPECT_EQ(Read(sent), "Hi");
+    EXPECT_NE(file.out.find("Instructions executed: 2\n"), std::string::npos) << file.out;
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(Sim("--uart-out " + (dir_ / "no/such/dir/x").string() + " " + source).status, 2);
+}
+
+// A write to SBUF inside the timer routine, then JNB TI,$: the frame ends
+// though the serial interrupt is enabled and cannot be taken.
+TEST_F(Sim51Test, TransmitInsideATimerRoutineLeavesItsWait)
+{
+    const std::string source = Write("t0send.a51", "\tORG 0\r\n"
+                                                   "\tLJMP MAIN\r\n"
+                                                   "\tORG 0BH\r\n"
+                                                   "\tMOV SBUF,#'A'\r\n"
+                                                   "\tJNB TI,$\r\n"
+                                                   "\tCLR TI\r\n"
+                                                   "\tCLR TR0\r\n"
+                                                   "\tRETI\r\n"
+                                                   "\tORG 23H\r\n"
+                                                   "\tRETI\r\n"
+                                                   "\tORG 30H\r\n"
+                                                   "MAIN:\tMOV SCON,#50H\r\n"
+                                                   "\tMOV TMOD,#22H\r\n"
+                                                   "\tMOV TH1,#0FDH\r\n"
+                                                   "\tSETB TR1\r\n"
+                                                   "\tMOV IE,#92H\r\n"
+                                                   "\tSETB TR0\r\n"
+                                                   "\tSJMP $\r\n"
+                                                   "\tEND\r\n");
+    const fs::path sent = dir_ / "sent.bin";
+    const RunResult r = Sim("--max-instructions 5000 --uart-out " + sent.string() + " --coverage " +
+                            (dir_ / "t0.rep").string() + " " + source);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(Read(sent), "A");
+    EXPECT_NE(r.out.find("\nPC=0040 "), std::string::npos) << r.out;
+    // JNB at 000EH: five passes while the frame lasts, the sixth leaves.
+    EXPECT_NE(Read(dir_ / "t0.rep").find("\r\n    14          6\r\n"), std::string::npos);
+}
+
+// LJMP 0005H, then MOV A,#5 ; INC A ; SJMP $ at 0005H.
+const char kHexProgram[] = ":03000000020005F6\r\n"
+                           ":0500050074050480FEFB\r\n"
+                           ":00000001FF\r\n";
+
+TEST_F(Sim51Test, RunsAHexImageWithoutAssemblingOrWritingFiles)
+{
+    for (const char* name : {"prog.hex", "prog.HEX", "prog.ihx"}) {
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        const std::string image = Write(name, kHexProgram);
+        const std::string report = (dir_ / "c.rep").string();
+        const RunResult r = Sim("--trace --until 0008H --coverage " + report + " " + image);
+        EXPECT_EQ(r.status, 0) << r.out;
+        EXPECT_EQ(r.out.find("Assembling"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.rfind("PC=0000 OP=020005 A=00 B=00 PSW=00 SP=07 DPTR=0000 "
+                              "R=00,00,00,00,00,00,00,00 CYC=2\n"
+                              "PC=0005 OP=7405 A=05 B=00 PSW=00 SP=07 DPTR=0000 "
+                              "R=00,00,00,00,00,00,00,00 CYC=3\n"
+                              "PC=0007 OP=04 A=06 B=00 PSW=00 SP=07 DPTR=0000 "
+                              "R=00,00,00,00,00,00,00,00 CYC=4\n",
+                              0),
+                  0u)
+            << r.out;
+        EXPECT_NE(r.out.find("Instructions executed: 3\n"), std::string::npos);
+        EXPECT_NE(Read(report).find("-\r\n     0          1\r\n     5          1\r\n"
+                                    "     7          1\r\n"),
+                  std::string::npos);
+        int files = 0;
+        for ([[maybe_unused]] const fs::directory_entry& entry : fs::directory_iterator(dir_)) {
+            ++files;
+        }
+        EXPECT_EQ(files, 2) << name; // the image and the coverage report only
+    }
+    Write("image.txt", kHexProgram);
+    const RunResult named = Sim("--hex " + (dir_ / "image.txt").string() + " --until 8");
+    EXPECT_EQ(named.status, 0) << named.out;
+    EXPECT_NE(named.out.find("Instructions executed: 3\n"), std::string::npos);
+    // A HEX image has no labels.
+    const RunResult label = Sim("--until done " + (dir_ / "prog.ihx").string());
+    EXPECT_EQ(label.status, 2);
+    EXPECT_NE(label.out.find("no labels"), std::string::npos) << label.out;
+}
+
+TEST_F(Sim51Test, MalformedHexIsNamedByItsLineAndNothingRuns)
+{
+    struct Case
+    {
+        std::string text;
+        std::string message;
+    };
+    const Case cases[] = {
+        {":03000000020005F6\r\n:0500050074050480FEFC\r\n:00000001FF\r\n",
+         ":2: checksum FC, the record needs FB"},
+        {":0300000002X005F6\n:00000001FF\n", ":1: bad hex digit 'X'"},
+        {"\n:10FFF800" + std::string(32, '0') + "F9\n:00000001FF\n",
+         ":2: 16 bytes at FFF8 run past 64 KB"},
+        {":03000000020005F6\r\n", ":2: no end record (:00000001FF)"},
+        {":00000007F9\n", ":1: unknown record type 07"},
+    };
+    for (const Case& c : cases) {
+        const std::string image = Write("bad.hex", c.text);
+        const RunResult r = Sim(image);
+        EXPECT_EQ(r.status, 1) << r.out;
+        EXPECT_NE(r.out.find("sim51: " + image + c.message + "\n"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("Instructions executed"), std::string::npos) << r.out;
+    }
 }
 
 TEST_F(Sim51Test, BlinkRunsAndWritesCoverage)

@@ -1,17 +1,21 @@
-// sim51: assembles a source and runs it in the IDE's simulator, headless.
+// sim51: assembles a source, or loads an Intel HEX image, and runs it in the
+// IDE's simulator, headless.
+#include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 
-#include "assembler/asm_symbol_resolver.h"
-#include "assembler/assembler.h"
+#include "app/engines.h"
 #include "common/message_sink.h"
 #include "common/text_util.h"
+#include "common/tick_source.h"
+#include "link/null_serial_line.h"
 #include "sim51_options.h"
+#include "simulator/intel_hex.h"
 #include "simulator/opcode_table.h"
-#include "simulator/simulator.h"
-#include "simulator/simulator_events.h"
+#include "simulator/stop_map.h"
 
 namespace {
 
@@ -35,14 +39,13 @@ int UsageError(const std::string& message)
 }
 
 // An address as the assembler reads it; every name in it must exist.
-bool ResolveAddress(const CAssembler& assembler, const std::string& text, int32_t& address,
+bool ResolveAddress(CAsmSymbolResolver& resolver, const std::string& text, int32_t& address,
                     std::string& error)
 {
     if (text.empty()) {
         error = "empty address";
         return false;
     }
-    CAsmSymbolResolver resolver(assembler);
     const std::optional<int32_t> value = resolver.EvaluateDefined(text, true);
     if (!resolver.Messages().empty()) {
         error = text + ":" + resolver.Messages().front();
@@ -53,6 +56,57 @@ bool ResolveAddress(const CAssembler& assembler, const std::string& text, int32_
         return false;
     }
     address = *value;
+    return true;
+}
+
+// A HEX image has no labels: its addresses are numbers, read as the
+// assembler reads them (0100H, 256).
+bool ResolveNumber(CAsmSymbolResolver& resolver, const std::string& text, int32_t& address,
+                   std::string& error)
+{
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) {
+        error = "a program loaded from a HEX file has no labels: give a number such as 0100H, "
+                "not " +
+                text;
+        return false;
+    }
+    return ResolveAddress(resolver, text, address, error);
+}
+
+// Assembles the source into the simulator's code memory through the idle
+// step the IDE uses, without output files, printing the assembler's lines;
+// false on errors.
+bool Assemble(CEngines& engines, const std::string& source, FILE* report)
+{
+    GlobalOptions& options = engines.Options();
+    options.generateListFile = options.generateSymFile = options.generateHexFile = 0;
+    options.tabWidth = AssemblerOptions{}.tabWidth;
+    engines.StartAssembly(source);
+    while (engines.Assembler().IsAssembling()) {
+        engines.IdleStep(false);
+    }
+    const COutputText& output = engines.Output();
+    for (size_t i = 0; i < output.GetLineCount(); ++i) {
+        std::fprintf(report, "%s\n", output.GetLine(i).c_str());
+    }
+    return engines.Assembler().GetErrorCount() == 0;
+}
+
+// Loads an Intel HEX image into code memory; false after naming the fault.
+bool LoadHex(CSimulator& simulator, const std::string& path)
+{
+    const IntelHexReadType read = ReadIntelHexFile(path);
+    if (!read.Ok()) {
+        if (read.errorLine > 0) {
+            std::fprintf(stderr, "sim51: %s:%d: %s\n", path.c_str(), read.errorLine,
+                         read.error.c_str());
+        } else {
+            std::fprintf(stderr, "sim51: %s\n", read.error.c_str());
+        }
+        return false;
+    }
+    simulator.Code().ClearCode();
+    StoreIntelHexImage(read.image, simulator.Code());
     return true;
 }
 
@@ -67,37 +121,75 @@ void PrintRegisters(FILE* out, const ProcessorState& state)
     std::fprintf(out, " CYC=%u\n", state.totalCycles);
 }
 
-void PrintTraceLine(const CSim8051& cpu, uint32_t pc)
+void PrintTraceLine(FILE* out, const CSim8051& cpu, uint32_t pc)
 {
     const ProcessorState& state = cpu.State();
     if (state.interruptTaken) {
-        std::printf("PC=%04X INT=%04X ", pc & 0xFFFF, cpu.Pc() & 0xFFFF);
+        std::fprintf(out, "PC=%04X INT=%04X ", pc & 0xFFFF, cpu.Pc() & 0xFFFF);
     } else {
-        std::printf("PC=%04X OP=", pc & 0xFFFF);
+        std::fprintf(out, "PC=%04X OP=", pc & 0xFFFF);
         const uint8_t op = cpu.ReadCodeByte(pc);
         for (int i = 0; i < OpcodeTable[op].length; ++i) {
-            std::printf("%02X", cpu.ReadCodeByte(pc + static_cast<uint32_t>(i)));
+            std::fprintf(out, "%02X", cpu.ReadCodeByte(pc + static_cast<uint32_t>(i)));
         }
-        std::printf(" ");
+        std::fprintf(out, " ");
     }
-    PrintRegisters(stdout, state);
+    PrintRegisters(out, state);
 }
 
-void PrintSummary(const CSimulator& simulator, int64_t executed, double seconds)
+void PrintSummary(FILE* out, const CSimulator& simulator, int64_t executed, double seconds)
 {
     const CSim8051& cpu = simulator.Processor();
     const ProcessorState& state = cpu.State();
-    std::printf("\nPC=%04X ", cpu.Pc() & 0xFFFF);
-    PrintRegisters(stdout, state);
-    std::printf("P0=%02X P1=%02X P2=%02X P3=%02X\n", state.DirectSpace[0x80],
-                state.DirectSpace[0x90], state.DirectSpace[0xA0], state.DirectSpace[0xB0]);
-    std::printf("Cycles: %u  Total Cycles: %u  Max SP: %u\n", state.cycles, state.totalCycles,
-                state.maxSp);
-    std::printf("Instructions executed: %lld\n", static_cast<long long>(executed));
+    std::fprintf(out, "\nPC=%04X ", cpu.Pc() & 0xFFFF);
+    PrintRegisters(out, state);
+    std::fprintf(out, "P0=%02X P1=%02X P2=%02X P3=%02X\n", state.DirectSpace[0x80],
+                 state.DirectSpace[0x90], state.DirectSpace[0xA0], state.DirectSpace[0xB0]);
+    std::fprintf(out, "Cycles: %u  Total Cycles: %u  Max SP: %u\n", state.cycles, state.totalCycles,
+                 state.maxSp);
+    std::fprintf(out, "Instructions executed: %lld\n", static_cast<long long>(executed));
     if (seconds > 0) {
-        std::printf("Simulated instructions per second: %.0f\n",
-                    static_cast<double>(executed) / seconds);
+        std::fprintf(out, "Simulated instructions per second: %.0f\n",
+                     static_cast<double>(executed) / seconds);
     }
+}
+
+// Runs until the instruction limit, the until address or a message; returns
+// the instructions executed (interrupt entries are no instructions).
+int64_t RunProgram(CSimulator& simulator, const Sim51OptionsType& options, int32_t until,
+                   const CStderrSink& sink, FILE* report)
+{
+    CSim8051& cpu = simulator.Processor();
+    ProcessorState& state = cpu.State();
+    const auto reached = [&] { return until >= 0 && cpu.Pc() == static_cast<uint32_t>(until); };
+    int64_t executed = 0;
+    if (options.trace) {
+        while (executed < options.maxInstructions && !reached()) {
+            const uint32_t pc = cpu.Pc();
+            state.interruptTaken = false;
+            cpu.ExecuteInstruction();
+            executed += state.interruptTaken ? 0 : 1;
+            PrintTraceLine(report, cpu, pc);
+            if (sink.shown) {
+                break;
+            }
+        }
+        return executed;
+    }
+    // The run loop hands back at the until address; steps that entered an
+    // interrupt leave the instruction count short of the limit.
+    const auto stops = std::make_unique<CStopMap>();
+    if (until >= 0) {
+        stops->Set(static_cast<uint32_t>(until), 1);
+    }
+    while (executed < options.maxInstructions && !reached()) {
+        const CSim8051::RunResultType run = cpu.Run(options.maxInstructions - executed, *stops);
+        executed += run.steps - run.interrupts;
+        if (sink.shown) {
+            break;
+        }
+    }
+    return executed;
 }
 
 } // namespace
@@ -119,75 +211,71 @@ int main(int argc, char** argv)
         return 2;
     }
     probe.Close();
+    // With --uart, stdout carries only the bytes the program sends.
+    FILE* report = options.uart ? stderr : stdout;
 
-    CSimulator simulator;
     CStderrSink sink;
-    simulator.SetMessageSink(&sink);
-    COutputText output;
-    CAssembler assembler(output, simulator.Code(), simulator.Modules());
-    CSimulatorEvents events(simulator);
-    assembler.SetEvents(&events);
-    AssemblerOptions asmOptions;
-    asmOptions.generateListFile = asmOptions.generateHexFile = false;
-    assembler.SetOptions(asmOptions);
-    assembler.Assemble(options.source);
-    while (assembler.AssembleStep()) {
-    }
-    for (size_t i = 0; i < output.GetLineCount(); ++i) {
-        std::printf("%s\n", output.GetLine(i).c_str());
-    }
-    if (assembler.GetErrorCount() > 0) {
+    CNullSerialDevice serialLine;
+    CNullPortCatalog ports;
+    CSteadyTickSource clock;
+    CEngines engines({sink, serialLine, ports, clock});
+    CSimulator& simulator = engines.Simulator();
+    if (options.hex ? !LoadHex(simulator, options.source)
+                    : !Assemble(engines, options.source, report)) {
         return 1;
     }
 
     int32_t until = -1;
     int32_t pageControl = 0;
-    if (!options.until.empty() && !ResolveAddress(assembler, options.until, until, error)) {
+    const auto resolve = options.hex ? ResolveNumber : ResolveAddress;
+    if (!options.until.empty() && !resolve(engines.Resolver(), options.until, until, error)) {
         return UsageError("--until: " + error);
     }
-    if (!ResolveAddress(assembler, options.pageControl, pageControl, error)) {
+    if (!resolve(engines.Resolver(), options.pageControl, pageControl, error)) {
         return UsageError("--page-control: " + error);
     }
 
-    simulator.SetProcessorType(options.processorType);
-    simulator.SetOptions(options.useP2ForRi, options.paged, pageControl, options.pagesIndex,
-                         options.variant, kDefaultChunk);
-    simulator.SetLastCodeAddress(assembler.GetStatementAddress());
-    simulator.Start();
+    std::unique_ptr<FILE, int (*)(FILE*)> uartFile(nullptr, std::fclose);
+    if (!options.uartOut.empty()) {
+        uartFile.reset(std::fopen(options.uartOut.c_str(), "wb"));
+        if (!uartFile) {
+            std::fprintf(stderr, "sim51: cannot write %s\n", options.uartOut.c_str());
+            return 2;
+        }
+    }
+
+    engines.Options().processorType = options.processorType;
+    SimulatorSetupType setup;
+    setup.paged8bitAddressing = options.useP2ForRi ? 1 : 0;
+    setup.pagedMemory = options.paged ? 1 : 0;
+    setup.controlAddress = pageControl;
+    setup.memoryPages = options.pagesIndex;
+    setup.processorVariant = options.variant == ProcessorVariant::kAduc84x ? 1 : 0;
+    // Nothing assembled (a HEX image) leaves no statement address: the code
+    // then ends at its highest byte.
+    engines.StartSimulation(setup);
     CSim8051& cpu = simulator.Processor();
-    if (options.uart) {
-        cpu.SetSbufTap([](uint8_t value) {
-            std::fputc(value, stdout);
-            std::fflush(stdout);
+    if (options.uart || uartFile) {
+        cpu.SetSbufTap([&options, file = uartFile.get()](uint8_t value) {
+            if (options.uart) {
+                std::fputc(value, stdout);
+                std::fflush(stdout);
+            }
+            if (file != nullptr) {
+                std::fputc(value, file);
+            }
         });
     }
 
-    ProcessorState& state = cpu.State();
-    int64_t executed = 0;
     const auto start = std::chrono::steady_clock::now();
-    while (executed < options.maxInstructions) {
-        const uint32_t pc = cpu.Pc();
-        if (until >= 0 && pc == static_cast<uint32_t>(until)) {
-            break;
-        }
-        state.interruptTaken = false;
-        cpu.ExecuteInstruction();
-        if (!state.interruptTaken) {
-            ++executed;
-        }
-        if (options.trace) {
-            PrintTraceLine(cpu, pc);
-        }
-        if (sink.shown) {
-            break;
-        }
-    }
+    const int64_t executed = RunProgram(simulator, options, until, sink, report);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (options.uart) {
-        std::printf("\n");
+    PrintSummary(report, simulator, executed, seconds);
+    if (uartFile && std::fclose(uartFile.release()) != 0) {
+        std::fprintf(stderr, "sim51: cannot write %s\n", options.uartOut.c_str());
+        return 2;
     }
-    PrintSummary(simulator, executed, seconds);
     if (!options.coverageFile.empty() && !simulator.CreateCoverageReport(options.coverageFile)) {
         return 2;
     }

@@ -1,19 +1,26 @@
 #include "sim51_options.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
 const char kSim51Usage[] =
     "Usage: sim51 [options] FILE.a51\n"
+    "       sim51 [options] FILE.hex | --hex FILE\n"
     "\n"
-    "Assembles an 8051 source file and runs it in the simulator without a window.\n"
-    "At the end it prints the registers, the cycle counters, the number of\n"
-    "instructions executed and the simulated instructions per second.\n"
+    "Assembles an 8051 source file, or loads an Intel HEX image (a name ending in\n"
+    ".hex or .ihx, or any name after --hex), and runs it in the simulator without\n"
+    "a window; a HEX image is loaded into code memory as it is, without assembling\n"
+    "and without writing any file. At the end it prints the registers, the cycle\n"
+    "counters, the number of instructions executed and the simulated instructions\n"
+    "per second.\n"
     "\n"
     "Options:\n"
+    "  --hex FILE             run FILE as an Intel HEX image, whatever its name\n"
     "  --max-instructions N   stop after N instructions (default 100000000)\n"
     "  --until ADDR           stop when PC reaches ADDR, written as the assembler\n"
-    "                         reads it: 0100H, 256, or a label such as done\n"
+    "                         reads it: 0100H, 256, or a label such as done (a HEX\n"
+    "                         image has no labels: a number only)\n"
     "  --processor TYPE       8751, 8752 (default), 8031 or 8032\n"
     "  --variant V            standard (default) or aduc84x\n"
     "  --p2-ri                use P2 for @Ri addressing of external memory\n"
@@ -23,16 +30,18 @@ const char kSim51Usage[] =
     "  --trace                print one line per executed instruction:\n"
     "                         PC=.. OP=.. A=.. B=.. PSW=.. SP=.. DPTR=.. R=.. CYC=..\n"
     "                         and PC=.. INT=<vector> ... for an interrupt entry\n"
-    "  --coverage FILE        write the coverage report to FILE\n"
-    "  --uart                 print each byte written to SBUF as it is written\n"
+    "  --coverage FILE        write the coverage report to FILE (addresses and counts)\n"
+    "  --uart                 print each byte written to SBUF as it is written, on\n"
+    "                         stdout; everything else sim51 prints then goes to stderr\n"
+    "  --uart-out FILE        write each byte written to SBUF into FILE\n"
     "  -h, --help             show this help\n"
     "\n"
     "Messages of the simulator (stack overflow, undefined opcode, PC wrap) are\n"
     "printed on stderr and halt the run at that instruction.\n"
     "\n"
     "Exit status: 0 when the run stopped where asked or at the instruction\n"
-    "limit, 1 on assembler errors, 2 on usage errors, 3 when a message of the\n"
-    "simulator halted the run.\n";
+    "limit, 1 on assembler errors or a malformed HEX file (its line is named), 2 on\n"
+    "usage errors, 3 when a message of the simulator halted the run.\n";
 
 namespace {
 
@@ -66,6 +75,18 @@ bool ParseChoice(const char* text, const Choice* choices, size_t count, int& val
 
 } // namespace
 
+bool IsHexFileName(const std::string& name)
+{
+    if (name.size() < 4) {
+        return false;
+    }
+    std::string extension = name.substr(name.size() - 4);
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return extension == ".hex" || extension == ".ihx";
+}
+
 bool ParseSim51Options(int argc, char** argv, Sim51OptionsType& options, std::string& error)
 {
     static const Choice kProcessors[] = {{"8751", 0}, {"8752", 1}, {"8031", 2}, {"8032", 3}};
@@ -93,7 +114,7 @@ bool ParseSim51Options(int argc, char** argv, Sim51OptionsType& options, std::st
             options.paged = true;
         } else if (arg == "--max-instructions" || arg == "--until" || arg == "--processor" ||
                    arg == "--variant" || arg == "--page-control" || arg == "--pages" ||
-                   arg == "--coverage") {
+                   arg == "--coverage" || arg == "--hex" || arg == "--uart-out") {
             if (!hasValue) {
                 return needsValue();
             }
@@ -110,6 +131,15 @@ bool ParseSim51Options(int argc, char** argv, Sim51OptionsType& options, std::st
                 options.pageControl = text;
             } else if (arg == "--coverage") {
                 options.coverageFile = text;
+            } else if (arg == "--uart-out") {
+                options.uartOut = text;
+            } else if (arg == "--hex") {
+                if (!options.source.empty()) {
+                    error = "more than one file given: " + std::string(text);
+                    return false;
+                }
+                options.source = text;
+                options.hex = true;
             } else if (arg == "--processor") {
                 if (!ParseChoice(text, kProcessors, std::size(kProcessors), choice)) {
                     error =
@@ -138,6 +168,7 @@ bool ParseSim51Options(int argc, char** argv, Sim51OptionsType& options, std::st
             return false;
         } else {
             options.source = arg;
+            options.hex = IsHexFileName(arg);
         }
     }
     if (options.source.empty()) {
