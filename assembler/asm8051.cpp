@@ -18,17 +18,28 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// R0..R7 as a register number, else -1.
-int RegisterNumber(std::string_view word)
+} // namespace
+
+int RegisterKeyword(std::string_view word)
 {
     if (word.size() == 2 && (word[0] == 'R' || word[0] == 'r') && word[1] >= '0' &&
         word[1] <= '7') {
         return word[1] - '0';
     }
-    return -1;
+    if (EqualsNoCase(word, "A")) {
+        return kRegA;
+    }
+    if (EqualsNoCase(word, "C")) {
+        return kRegC;
+    }
+    if (EqualsNoCase(word, "AB")) {
+        return kRegAB;
+    }
+    if (EqualsNoCase(word, "DPTR")) {
+        return kRegDptr;
+    }
+    return kRegNone;
 }
-
-} // namespace
 
 const CAsm8051::MnemonicInfo& CAsm8051::Info(int index)
 {
@@ -155,32 +166,49 @@ CAsm8051::Operand CAsm8051::NextOperand()
         return operand;
     }
     operand.word = scan_.ReadWord();
-    const int reg = RegisterNumber(operand.word);
+    int reg = RegisterKeyword(operand.word);
+    bool symbol = false;
+    if (reg == kRegNone) {
+        reg = host_.RegisterSymbol(operand.word);
+        symbol = reg != kRegNone;
+    }
     if (first == '@') {
         if (reg == 0 || reg == 1) {
             operand.kind = OperandKind::Indirect;
             operand.reg = reg;
         } else {
-            operand.kind =
-                EqualsNoCase(operand.word, "DPTR") ? OperandKind::AtDptr : OperandKind::AtOther;
+            operand.kind = reg == kRegDptr ? OperandKind::AtDptr : OperandKind::AtOther;
         }
         return operand;
     }
-    if (reg >= 0) {
-        operand.kind = OperandKind::Register;
-        operand.reg = reg;
-    } else if (EqualsNoCase(operand.word, "A")) {
-        operand.kind = OperandKind::A;
-    } else if (EqualsNoCase(operand.word, "C")) {
-        operand.kind = OperandKind::C;
-    } else if (EqualsNoCase(operand.word, "AB")) {
-        operand.kind = OperandKind::AB;
-    } else if (EqualsNoCase(operand.word, "DPTR")) {
-        operand.kind = OperandKind::Dptr;
-    } else {
+    if (symbol && reg == kRegA) {
+        // A symbol for A has been the direct address E0h where such a form
+        // exists; it stands for A only where nothing else is allowed.
+        operand.accumulatorSymbol = true;
+        reg = kRegNone;
+    }
+    switch (reg) {
+    case kRegNone:
         operand.kind = OperandKind::Other;
         scan_.SetPosition(start);
         scan_.SkipField();
+        break;
+    case kRegA:
+        operand.kind = OperandKind::A;
+        break;
+    case kRegC:
+        operand.kind = OperandKind::C;
+        break;
+    case kRegAB:
+        operand.kind = OperandKind::AB;
+        break;
+    case kRegDptr:
+        operand.kind = OperandKind::Dptr;
+        break;
+    default:
+        operand.kind = OperandKind::Register;
+        operand.reg = reg;
+        break;
     }
     return operand;
 }

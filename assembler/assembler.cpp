@@ -126,6 +126,11 @@ void CAssembler::Assemble(const std::string& path)
     monitorBreakAddress_ = 0;
     memType_ = 255;
     endMet_ = skipping_ = definingSymbol_ = false;
+    registerSymbols_.clear();
+    registerLines_.clear();
+    registerBank_ = 0;
+    listOn_ = listSymbols_ = true;
+    listSaved_.clear();
     if (events_ != nullptr) {
         events_->ResetProcessor();
         events_->SetMonitorBreakAddress(false, 0);
@@ -209,6 +214,10 @@ void CAssembler::EndOfPass()
         pc_ = 0;
         dataOrigin_ = 0;
         radix_ = 10;
+        registerSymbols_.clear();
+        registerBank_ = 0;
+        listOn_ = true;
+        listSaved_.clear();
         pass_ = 2;
         if (current_.file != nullptr) {
             current_.file->Rewind();
@@ -235,7 +244,9 @@ void CAssembler::FinishAssembly()
         hex_.Close();
     }
     if (listing_.IsOpen()) {
-        listing_.WriteSymbolTables(symbols_, labels_);
+        if (listSymbols_) {
+            listing_.WriteSymbolTables(symbols_, labels_);
+        }
         listing_.Close();
     }
     output_.AddLine("");
@@ -329,6 +340,14 @@ void CAssembler::ProcessLine()
             AdvanceLine();
             return;
         }
+        if (line[pos] == '$') {
+            includeStarted_ = false;
+            ProcessControls(pos);
+            if (!includeStarted_) {
+                AdvanceLine();
+            }
+            return;
+        }
         const std::string_view word = ScanWord(line, pos);
         const char stop = pos < line.size() ? line[pos] : '\0';
         if (stop == ':') {
@@ -372,6 +391,11 @@ void CAssembler::ClassifyWord(const std::string& word, size_t afterWord, size_t 
     }
 
     const std::string name = Truncate(word, kMaxName);
+    if (DefineRegisterSymbol(name, afterWord, statementEnd)) {
+        ListAddressOnly();
+        AdvanceLine();
+        return;
+    }
     if (symbols_.Find(name) != nullptr) {
         if (pass_ == 1) {
             Redefine(name, afterWord, statementEnd);
@@ -418,7 +442,8 @@ void CAssembler::DefineLabel(const std::string& name, bool tooLong)
                       kMessageError);
         return;
     }
-    const bool known = labels_.Find(name) != nullptr || symbols_.Find(name) != nullptr;
+    const bool known = labels_.Find(name) != nullptr || symbols_.Find(name) != nullptr ||
+                       registerSymbols_.contains(name);
     if (known && pass_ == 1) {
         ReportMessage(StrFormat(" Label/Symbol: %s has already been declared.", name.c_str()),
                       kMessageError);
@@ -450,6 +475,97 @@ void CAssembler::Redefine(const std::string& name, size_t afterWord, size_t stat
     }
     ReportMessage(" Invalid instruction -> " + name, kMessageError);
     ++pass1ErrorMark_;
+}
+
+// name EQU reg / name SET reg, with reg a register or a symbol for one. True
+// when the line was such a definition (or a redefinition of such a name)
+// and has been handled; the caller lists it.
+bool CAssembler::DefineRegisterSymbol(const std::string& name, size_t afterWord,
+                                      size_t statementEnd)
+{
+    const std::string_view line = current_.lineText;
+    size_t pos = scan::SkipBlanks(line, afterWord);
+    const std::string_view kind = ScanWord(line.substr(0, statementEnd), pos);
+    const bool equ = EqualsNoCase(kind, "EQU");
+    const bool set = EqualsNoCase(kind, "SET");
+    const auto known = registerSymbols_.find(name);
+    std::string_view operand = line.substr(pos, statementEnd - pos);
+    operand.remove_prefix(scan::SkipBlanks(operand, 0));
+    while (!operand.empty() && scan::IsBlank(operand.back())) {
+        operand.remove_suffix(1);
+    }
+    int reg = RegisterKeyword(operand);
+    if (reg == kRegNone) {
+        reg = RegisterSymbol(operand);
+    }
+
+    if (reg == kRegNone || !(equ || set)) {
+        if (known == registerSymbols_.end()) {
+            return false;
+        }
+        if (set) {
+            registerSymbols_.erase(known); // a value from here on
+            return false;
+        }
+        if (pass_ == 1 && IsDefinitionWord(kind)) {
+            Redefine(name, afterWord, statementEnd);
+            return true;
+        }
+        return false;
+    }
+
+    const std::pair<int32_t, int32_t> here{current_.moduleIndex, current_.lineNumber};
+    if (pass_ == 2) {
+        if (registerLines_.contains(here)) {
+            registerSymbols_.insert_or_assign(name, reg);
+        }
+        return true;
+    }
+    if (IsDecimalDigit(name[0])) {
+        ReportMessage(
+            StrFormat(" Symbol: %s can not begin with a numeric character.", name.c_str()),
+            kMessageError);
+        return true;
+    }
+    const bool valueTaken = symbols_.Find(name) != nullptr;
+    if (labels_.Find(name) != nullptr || (equ && (known != registerSymbols_.end() || valueTaken))) {
+        ReportMessage(StrFormat(" Duplicate label/symbol %s\r\n", name.c_str()), kMessageError);
+        ReportMessage(StrFormat(" Symbol already defined -> %s", name.c_str()), kMessageError);
+        ++pass1ErrorMark_;
+        return true;
+    }
+    if (reg == kRegA) {
+        // Where a direct address is allowed it stays the address E0h it has
+        // always been, so it keeps its value in the tables too.
+        if (valueTaken) {
+            Redefine(name, afterWord, statementEnd);
+        } else {
+            DefineSymbol(name, ToUpper(kind), operand);
+        }
+    }
+    registerSymbols_.insert_or_assign(name, reg);
+    registerLines_.insert(here);
+    return true;
+}
+
+int CAssembler::RegisterSymbol(std::string_view name) const
+{
+    const auto it = registerSymbols_.find(name);
+    return it == registerSymbols_.end() ? kRegNone : it->second;
+}
+
+bool CAssembler::IsRegisterSymbol(std::string_view name) const
+{
+    return registerSymbols_.contains(name);
+}
+
+int32_t CAssembler::BankRegisterAddress(std::string_view name) const
+{
+    if (name.size() == 3 && (name[0] == 'A' || name[0] == 'a') &&
+        (name[1] == 'R' || name[1] == 'r') && name[2] >= '0' && name[2] <= '7') {
+        return registerBank_ * 8 + (name[2] - '0');
+    }
+    return -1;
 }
 
 void CAssembler::DefineSymbol(const std::string& name, const std::string& kind,

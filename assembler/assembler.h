@@ -6,8 +6,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "assembler/asm8051.h"
@@ -90,6 +92,9 @@ public:
     void EmitByte(uint8_t value) override;
     CEvalEquation& Evaluator() override { return eval_; }
     void LinkReference(std::string_view operandWord) override;
+    int RegisterSymbol(std::string_view name) const override;
+    bool IsRegisterSymbol(std::string_view name) const override;
+    int32_t BankRegisterAddress(std::string_view name) const override;
 
 private:
     using DirectiveHandler = void (CAssembler::*)(std::string_view word, std::string_view rest);
@@ -109,6 +114,7 @@ private:
     void DefineLabel(const std::string& name, bool tooLong);
     void DefineSymbol(const std::string& name, const std::string& kind, std::string_view operand);
     void Redefine(const std::string& name, size_t afterWord, size_t statementEnd);
+    bool DefineRegisterSymbol(const std::string& name, size_t afterWord, size_t statementEnd);
     void AdvanceLine();
     void AdvanceLineOf(srcmod_type& module);
     void EndOfFile();
@@ -118,10 +124,13 @@ private:
     void ProcessHexRecord(size_t pos);
     std::string ResolveInclude(const std::string& name) const;
     // False when the file could not be opened; the parent then goes on.
-    bool Include(const std::string& name);
+    bool Include(const std::string& name, bool listLine = true);
 
     // Listing helpers
-    bool Listing() const { return pass_ == 2 && listing_.IsOpen(); }
+    // Listing lines are written: pass 2, a listing, and not turned off by $NOLIST.
+    bool Listing() const { return pass_ == 2 && listing_.IsOpen() && listOn_; }
+    // The listing's layout may be changed.
+    bool ListingOpen() const { return pass_ == 2 && listing_.IsOpen(); }
     void ListStatement();
     void ListAddressOnly();
     void ListNumberedSource();
@@ -149,6 +158,15 @@ private:
     void DoBreak(std::string_view word, std::string_view rest);
     void DoMemType(std::string_view word, std::string_view rest);
     void DoHexFile(std::string_view word, std::string_view rest);
+    void DoUsing(std::string_view word, std::string_view rest);
+
+    // $ controls
+    struct ControlType;
+    static const ControlType* FindControl(std::string_view name);
+    void ProcessControls(size_t dollar);
+    void ApplyControl(const ControlType& control, std::string_view argument,
+                      std::string& includeName);
+    void ControlProblem(const std::string& text, bool include);
 
     COutputText& output_;
     CCodeMemory& code_;
@@ -188,6 +206,16 @@ private:
 
     CSymbolTable symbols_;
     CSymbolTable labels_;
+    // Names that stand for a register, as defined so far in this pass: each
+    // pass starts empty, so both passes give a use the same length.
+    std::unordered_map<std::string, int, NoCaseHash, NoCaseEqual> registerSymbols_;
+    // Where pass 1 defined a register symbol (module, line), for pass 2 to
+    // define it again at the same place.
+    std::set<std::pair<int32_t, int32_t>> registerLines_;
+    int registerBank_ = 0;        // chosen by USING for AR0..AR7
+    bool listOn_ = true;          // $LIST / $NOLIST
+    bool listSymbols_ = true;     // $SYMBOLS / $NOSYMBOLS: the listing's closing tables
+    std::vector<bool> listSaved_; // $SAVE / $RESTORE
     CHexWriter hex_;
     CListingWriter listing_;
     CSymbolFileWriter symFile_;

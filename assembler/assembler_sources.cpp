@@ -103,9 +103,11 @@ std::string CAssembler::ResolveInclude(const std::string& name) const
     return path;
 }
 
-bool CAssembler::Include(const std::string& name)
+bool CAssembler::Include(const std::string& name, bool listLine)
 {
-    ListSourceOnly();
+    if (listLine) {
+        ListSourceOnly();
+    }
     const std::string path = ResolveInclude(name);
     if (includeStack_.size() >= static_cast<size_t>(kMaxIncludeDepth)) {
         ReportMessage("Unable to open include file: " + path, kMessageError);

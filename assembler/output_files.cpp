@@ -114,6 +114,7 @@ void CListingWriter::Reset(const std::string& mainPath)
     pageLength = 66;
     topMargin = 5;
     bottomMargin = 4;
+    paging = true;
     title.clear();
     subtitle.clear();
     page_ = 1;
@@ -154,7 +155,7 @@ void CListingWriter::NewPage()
 void CListingWriter::CountLine()
 {
     ++lineOnPage_;
-    if (lineOnPage_ > pageLength - bottomMargin) {
+    if (paging && lineOnPage_ > pageLength - bottomMargin) {
         NewPage();
     }
 }

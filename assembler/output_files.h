@@ -98,6 +98,7 @@ public:
     int pageLength = 66;
     int topMargin = 5;
     int bottomMargin = 4;
+    bool paging = true; // full pages begin new ones ($NOPAGING turns it off)
     std::string title;
     std::string subtitle;
 
