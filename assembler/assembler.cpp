@@ -120,6 +120,10 @@ void CAssembler::Assemble(const std::string& path)
     errorCount_ = warningCount_ = pass1ErrorMark_ = 0;
     addressErrorReported_ = false;
     output_.Clear();
+    messages_.clear();
+    readFiles_.clear();
+    writtenFiles_.clear();
+    symFile_.Discard();
     CloseAllSources();
     endRecordWritten_ = false;
     monitorBreakUsed_ = false;
@@ -147,13 +151,8 @@ void CAssembler::Assemble(const std::string& path)
     radix_ = 10;
     pc_ = 0;
     dataOrigin_ = 0;
-    if (options_.generateSymFile && !symFile_.Create(SymPath())) {
-        ReportMessage(StrFormat(" Unable to create output file: %s", SymPath().c_str()),
-                      kMessageWarning);
-    }
-    if (!linkFile_.Create(LinkPath())) {
-        ReportMessage(StrFormat(" Unable to create output file: %s", LinkPath().c_str()),
-                      kMessageWarning);
+    if (options_.generateSymFile) {
+        symFile_.Begin();
     }
     output_.AddLine("Assembling " + sourcePath_);
 }
@@ -198,18 +197,19 @@ void CAssembler::EndOfPass()
 {
     if (pass_ == 1) {
         output_.AddLine("Pass 1 complete");
-        symFile_.Close();
-        if (options_.generateHexFile && !hex_.Create(hexPath_)) {
-            ReportMessage(StrFormat(" Unable to create output file: %s", hexPath_.c_str()),
-                          kMessageWarning);
+        // Every file pass 1 reads is known now: no output may replace one.
+        CreateEarlyOutputs();
+        if (options_.generateHexFile) {
+            CreateOutput(hexPath_, [this](const fs::path& path) { return hex_.Create(path); });
         }
         if (options_.generateListFile) {
-            if (listing_.Create(ListPath())) {
+            CreateOutput(ListPath(), [this](const fs::path& path) {
+                if (!listing_.Create(path)) {
+                    return false;
+                }
                 listing_.WritePageHeader();
-            } else {
-                ReportMessage(StrFormat(" Unable to create output file: %s", ListPath().c_str()),
-                              kMessageWarning);
-            }
+                return true;
+            });
         }
         pc_ = 0;
         dataOrigin_ = 0;
@@ -249,10 +249,12 @@ void CAssembler::FinishAssembly()
         }
         listing_.Close();
     }
+    if (pass_ == 1) {
+        CreateEarlyOutputs(); // stopped in pass 1: what it has written so far
+    }
     output_.AddLine("");
     output_.AddLine(StrFormat("Done - %d error(s), %d warning(s)", errorCount_, warningCount_));
     CloseAllSources();
-    symFile_.Close();
     linkFile_.Close();
     busy_ = false;
     pass_ = 0;
@@ -260,6 +262,61 @@ void CAssembler::FinishAssembly()
     if (events_ != nullptr) {
         events_->SymbolsChanged();
     }
+}
+
+bool CAssembler::MayWrite(const fs::path& path)
+{
+    std::error_code ec;
+    // equivalent() resolves links and spellings: the same file under any name.
+    for (const std::string& read : readFiles_) {
+        if (fs::equivalent(path, read, ec)) {
+            ReportMessage(" Output skipped, it would overwrite a source: " + path.string(),
+                          kMessageWarning);
+            return false;
+        }
+    }
+    for (const fs::path& written : writtenFiles_) {
+        if (fs::equivalent(path, written, ec)) {
+            ReportMessage(" Output skipped, another output has the same file: " + path.string(),
+                          kMessageWarning);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CAssembler::CreateOutput(const fs::path& path,
+                              const std::function<bool(const fs::path&)>& create)
+{
+    if (!MayWrite(path)) {
+        return;
+    }
+    if (!create(path)) {
+        ReportMessage(" Unable to create output file: " + path.string(), kMessageWarning);
+        return;
+    }
+    writtenFiles_.push_back(path);
+}
+
+// The symbol file, collected during pass 1, and the link file of pass 2.
+void CAssembler::CreateEarlyOutputs()
+{
+    if (symFile_.IsOpen()) {
+        CreateOutput(SymPath(), [this](const fs::path& path) { return symFile_.Save(path); });
+        symFile_.Discard();
+    }
+    CreateOutput(LinkPath(), [this](const fs::path& path) { return linkFile_.Create(path); });
+}
+
+bool CAssembler::IsOutputFile(const std::string& path) const
+{
+    std::error_code ec;
+    for (const fs::path& written : writtenFiles_) {
+        if (fs::equivalent(path, written, ec)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void CAssembler::ReportMessage(const std::string& text, int kind)
@@ -271,6 +328,7 @@ void CAssembler::ReportMessage(const std::string& text, int kind)
         return;
     }
     output_.AddLine(line, OutputLocationType{current_.path, current_.lineNumber});
+    messages_.push_back(AsmMessageType{output_.GetLineCount() - 1, kind, text});
     if (listing_.IsOpen()) {
         listing_.WriteMessage(current_.lineText, text, kind);
     }

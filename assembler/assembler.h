@@ -31,6 +31,15 @@ struct AssemblerOptions
     int tabWidth = 8; // tab stops of the listing's source text
 };
 
+// One reported message: its kind and text as given to ReportMessage, and
+// the output line that shows it (its location is kept there).
+struct AsmMessageType
+{
+    size_t outputLine;
+    int kind; // kMessageError or kMessageWarning
+    std::string text;
+};
+
 // One open source file; the include stack holds the suspended parents.
 struct srcmod_type
 {
@@ -70,6 +79,8 @@ public:
 
     int GetErrorCount() const { return errorCount_; }
     int GetWarningCount() const { return warningCount_; }
+    // The messages of the running or last assembly, in the order shown.
+    const std::vector<AsmMessageType>& Messages() const { return messages_; }
     int32_t GetStatementAddress() const { return statementAddress_; }
     const std::string& HexPath() const { return hexPath_; }
     std::filesystem::path ListPath() const { return OutputPath(".LST"); }
@@ -123,6 +134,12 @@ private:
     void CloseAllSources();
     void ProcessHexRecord(size_t pos);
     std::string ResolveInclude(const std::string& name) const;
+    // Output files: none may replace a file the assembly reads or another output.
+    bool MayWrite(const std::filesystem::path& path);
+    void CreateOutput(const std::filesystem::path& path,
+                      const std::function<bool(const std::filesystem::path&)>& create);
+    void CreateEarlyOutputs();
+    bool IsOutputFile(const std::string& path) const;
     // False when the file could not be opened; the parent then goes on.
     bool Include(const std::string& name, bool listLine = true);
 
@@ -203,6 +220,9 @@ private:
     uint16_t monitorBreakAddress_ = 0;
     bool endRecordWritten_ = false;
     std::vector<uint8_t> statementBytes_;
+    std::vector<AsmMessageType> messages_;
+    std::set<std::string> readFiles_;                 // every source opened so far
+    std::vector<std::filesystem::path> writtenFiles_; // outputs of this assembly
 
     CSymbolTable symbols_;
     CSymbolTable labels_;

@@ -305,14 +305,36 @@ void CListingWriter::WriteSymbolTables(const CSymbolTable& symbols, const CSymbo
 
 // --- Symbol and link files ---------------------------------------------------
 
+void CSymbolFileWriter::Begin()
+{
+    collecting_ = true;
+    text_.clear();
+}
+
 void CSymbolFileWriter::WriteSymbol(const std::string& name, int32_t value)
 {
-    file_.Printf("%-10s %5ld\r\n", name.c_str(), static_cast<long>(value));
+    text_ += StrFormat("%-10s %5ld\r\n", name.c_str(), static_cast<long>(value));
 }
 
 void CSymbolFileWriter::WriteLabel(const std::string& name, int32_t value)
 {
-    file_.Printf("%s %ld\r\n", name.c_str(), static_cast<long>(value));
+    text_ += StrFormat("%s %ld\r\n", name.c_str(), static_cast<long>(value));
+}
+
+bool CSymbolFileWriter::Save(const std::filesystem::path& path)
+{
+    COutFile file;
+    if (!file.Create(path)) {
+        return false;
+    }
+    file.Write(text_);
+    return true;
+}
+
+void CSymbolFileWriter::Discard()
+{
+    collecting_ = false;
+    text_.clear();
 }
 
 void CLinkFileWriter::WriteRecord(int32_t value, int32_t operandAddress, std::string_view name)

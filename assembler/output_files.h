@@ -117,19 +117,25 @@ private:
     int lineOnPage_ = 1;
 };
 
-// The pass-1 symbol file and the pass-2 link file.
+// The pass-1 symbol file. Its lines are collected while pass 1 runs and
+// written when it ends, once every file the pass reads is known.
 class CSymbolFileWriter
 {
 public:
-    bool Create(const std::filesystem::path& path) { return file_.Create(path); }
-    bool IsOpen() const { return file_.IsOpen(); }
-    void Close() { file_.Close(); }
+    void Begin();
+    bool IsOpen() const { return collecting_; }
     void WriteSymbol(const std::string& name, int32_t value);
     void WriteLabel(const std::string& name, int32_t value);
+    // Writes the collected lines; false when the file cannot be created.
+    bool Save(const std::filesystem::path& path);
+    void Discard();
 
 private:
-    COutFile file_;
+    bool collecting_ = false;
+    std::string text_;
 };
+
+// The pass-2 link file.
 
 class CLinkFileWriter
 {
