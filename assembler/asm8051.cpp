@@ -1,11 +1,13 @@
 #include "assembler/asm8051.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <unordered_map>
 
 #include "assembler/asm8051_info.h"
 #include "assembler/eval_equation.h"
+#include "assembler/scan_text.h"
 #include "assembler/sfr_names.h"
 #include "common/text_util.h"
 
@@ -22,23 +24,22 @@ bool IsDigit(char c)
 
 int RegisterKeyword(std::string_view word)
 {
-    if (word.size() == 2 && (word[0] == 'R' || word[0] == 'r') && word[1] >= '0' &&
-        word[1] <= '7') {
-        return word[1] - '0';
+    // Every operand passes here: decided by length, then by packed letters.
+    switch (word.size()) {
+    case 1: {
+        const unsigned char c = FoldUpper(static_cast<unsigned char>(word[0]));
+        return c == 'A' ? kRegA : c == 'C' ? kRegC : kRegNone;
     }
-    if (EqualsNoCase(word, "A")) {
-        return kRegA;
+    case 2:
+        if ((word[0] == 'R' || word[0] == 'r') && word[1] >= '0' && word[1] <= '7') {
+            return word[1] - '0';
+        }
+        return scan::PackUpper(word) == scan::PackUpper("AB") ? kRegAB : kRegNone;
+    case 4:
+        return scan::PackUpper(word) == scan::PackUpper("DPTR") ? kRegDptr : kRegNone;
+    default:
+        return kRegNone;
     }
-    if (EqualsNoCase(word, "C")) {
-        return kRegC;
-    }
-    if (EqualsNoCase(word, "AB")) {
-        return kRegAB;
-    }
-    if (EqualsNoCase(word, "DPTR")) {
-        return kRegDptr;
-    }
-    return kRegNone;
 }
 
 const CAsm8051::MnemonicInfo& CAsm8051::Info(int index)
@@ -112,16 +113,19 @@ CAsm8051::CAsm8051(IEncoderHost& host) : host_(host) {}
 
 int CAsm8051::FindMnemonic(std::string_view word)
 {
-    using Index = std::unordered_map<std::string, int, NoCaseHash, NoCaseEqual>;
-    static const Index index = [] {
-        Index built;
+    // Every line's first word is looked up: packed names, searched in order.
+    using Entry = std::pair<uint64_t, int>;
+    static const std::array<Entry, kMnemonicCount> index = [] {
+        std::array<Entry, kMnemonicCount> built{};
         for (int i = 0; i < kMnemonicCount; ++i) {
-            built.emplace(std::string(Info(i).name), i);
+            built[static_cast<size_t>(i)] = {scan::PackUpper(Info(i).name), i};
         }
+        std::sort(built.begin(), built.end());
         return built;
     }();
-    auto it = index.find(word);
-    return it == index.end() ? -1 : it->second;
+    const uint64_t key = scan::PackUpper(word);
+    const auto it = std::lower_bound(index.begin(), index.end(), Entry{key, -1});
+    return it != index.end() && it->first == key && key != 0 ? it->second : -1;
 }
 
 std::string_view CAsm8051::MnemonicName(int index)

@@ -43,16 +43,13 @@ std::string Truncate(std::string_view text, size_t limit)
     return std::string(text.substr(0, std::min(text.size(), limit)));
 }
 
-constexpr const char* kDefinitionWords[] = {"EQU", "SET", "DS", "DD", "BIT", "DATA"};
-
 bool IsDefinitionWord(std::string_view word)
 {
-    for (const char* w : kDefinitionWords) {
-        if (EqualsNoCase(word, w)) {
-            return true;
-        }
-    }
-    return false;
+    static const uint64_t kWords[] = {scan::PackUpper("EQU"), scan::PackUpper("SET"),
+                                      scan::PackUpper("DS"),  scan::PackUpper("DD"),
+                                      scan::PackUpper("BIT"), scan::PackUpper("DATA")};
+    const uint64_t key = scan::PackUpper(word);
+    return key != 0 && std::find(std::begin(kWords), std::end(kWords), key) != std::end(kWords);
 }
 
 // The name written in the source, or a name of the same letters in another
@@ -544,9 +541,6 @@ bool CAssembler::DefineRegisterSymbol(const std::string& name, size_t afterWord,
     const std::string_view line = current_.lineText;
     size_t pos = scan::SkipBlanks(line, afterWord);
     const std::string_view kind = ScanWord(line.substr(0, statementEnd), pos);
-    const bool equ = EqualsNoCase(kind, "EQU");
-    const bool set = EqualsNoCase(kind, "SET");
-    const auto known = registerSymbols_.find(name);
     std::string_view operand = line.substr(pos, statementEnd - pos);
     operand.remove_prefix(scan::SkipBlanks(operand, 0));
     while (!operand.empty() && scan::IsBlank(operand.back())) {
@@ -554,8 +548,14 @@ bool CAssembler::DefineRegisterSymbol(const std::string& name, size_t afterWord,
     }
     int reg = RegisterKeyword(operand);
     if (reg == kRegNone) {
+        if (registerSymbols_.empty()) {
+            return false; // the common case: no register in sight
+        }
         reg = RegisterSymbol(operand);
     }
+    const bool equ = EqualsNoCase(kind, "EQU");
+    const bool set = EqualsNoCase(kind, "SET");
+    const auto known = registerSymbols_.find(name);
 
     if (reg == kRegNone || !(equ || set)) {
         if (known == registerSymbols_.end()) {
@@ -608,13 +608,16 @@ bool CAssembler::DefineRegisterSymbol(const std::string& name, size_t afterWord,
 
 int CAssembler::RegisterSymbol(std::string_view name) const
 {
+    if (registerSymbols_.empty()) {
+        return kRegNone;
+    }
     const auto it = registerSymbols_.find(name);
     return it == registerSymbols_.end() ? kRegNone : it->second;
 }
 
 bool CAssembler::IsRegisterSymbol(std::string_view name) const
 {
-    return registerSymbols_.contains(name);
+    return !registerSymbols_.empty() && registerSymbols_.contains(name);
 }
 
 int32_t CAssembler::BankRegisterAddress(std::string_view name) const

@@ -71,12 +71,18 @@ const CAssembler::DirectiveEntry CAssembler::kDirectives[] = {
 
 const CAssembler::DirectiveEntry* CAssembler::FindDirective(std::string_view word) const
 {
-    for (const DirectiveEntry& entry : kDirectives) {
-        if (EqualsNoCase(word, entry.name)) {
-            return &entry;
+    using Entry = std::pair<uint64_t, const DirectiveEntry*>;
+    static const std::vector<Entry> index = [] {
+        std::vector<Entry> built;
+        for (const DirectiveEntry& entry : kDirectives) {
+            built.emplace_back(scan::PackUpper(entry.name), &entry);
         }
-    }
-    return nullptr;
+        std::sort(built.begin(), built.end());
+        return built;
+    }();
+    const uint64_t key = scan::PackUpper(word);
+    const auto it = std::lower_bound(index.begin(), index.end(), Entry{key, nullptr});
+    return it != index.end() && it->first == key && key != 0 ? it->second : nullptr;
 }
 
 void CAssembler::DoEnd(std::string_view, std::string_view)

@@ -123,12 +123,39 @@ bool IsPlainTerm(std::string_view text)
             return false;
         }
     }
+    // A plain term holds only letters and digits, so of the operator words
+    // only the spelled ones can match it, and they are at most 8 long.
+    const uint64_t key = scan::PackUpper(text);
+    if (key == 0) {
+        return true;
+    }
     for (const OperatorWord& op : kOperatorWords) {
-        if (EqualsNoCase(text, op.word)) {
+        if (key == scan::PackUpper(op.word)) {
             return false;
         }
     }
     return true;
+}
+
+// Whether any operator word can occur in text at all: each one begins with
+// one of these characters, and most operands hold none of them.
+bool MayHoldOperatorWord(std::string_view text)
+{
+    for (char c : text) {
+        switch (FoldUpper(static_cast<unsigned char>(c))) {
+        case 'H':
+        case 'L':
+        case 'A':
+        case 'O':
+        case 'M':
+        case '<':
+        case '!':
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -217,7 +244,11 @@ void CEvalEquation::Prepare(std::string& text)
     text.swap(out);
 
     // Operator words, each only up to its first occurrence that is not delimited.
+    const bool words = MayHoldOperatorWord(text);
     for (const OperatorWord& op : kOperatorWords) {
+        if (!words) {
+            break;
+        }
         const size_t len = op.word.size();
         const unsigned char head = static_cast<unsigned char>(op.word[0]);
         size_t from = 0;
