@@ -9,6 +9,7 @@ void COutputText::Clear()
     index_.clear();
     indexed_ = 0;
     longest_ = 0;
+    revision_.Raise();
 }
 
 void COutputText::AddLine(std::string_view text)
@@ -22,6 +23,7 @@ void COutputText::AddLine(std::string_view text)
     if (text.size() > longest_) {
         longest_ = text.size();
     }
+    revision_.Raise();
 }
 
 void COutputText::AddLine(std::string_view text, OutputLocationType location)

@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/revision.h"
 #include "common/text_util.h"
 
 // The place an output line names: a file and a line in it. The line is
@@ -44,6 +45,8 @@ public:
     // repeat check stays cheap and writers that never ask pay nothing.
     bool ContainsNoCase(std::string_view text) const;
 
+    const CRevision& Revision() const { return revision_; }
+
 private:
     std::vector<std::string> lines_;
     // Locations by line index; shorter than lines_ when the last lines have none.
@@ -51,4 +54,5 @@ private:
     mutable std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> index_;
     mutable size_t indexed_ = 0; // lines_[0, indexed_) are in index_
     size_t longest_ = 0;
+    CRevision revision_;
 };

@@ -40,6 +40,9 @@ int CMonitor::Receive()
     // Everything from the capture position to the write index is new to the
     // capture, also when capture was switched on with bytes still unread.
     const CReceiveRing& ring = Ring();
+    if (capturePosition_ != ring.WriteIndex()) {
+        linesRevision_.Raise();
+    }
     while (capturePosition_ != ring.WriteIndex()) {
         if (lines_.empty()) {
             lines_.emplace_back();
@@ -68,6 +71,7 @@ void CMonitor::CaptureByte(uint8_t byte)
 void CMonitor::CloseLine()
 {
     longest_ = std::max(longest_, lines_.back().size());
+    ++closedLines_;
     lines_.emplace_back();
     if (lines_.size() > kMaxLines) {
         lines_.pop_front();
@@ -109,4 +113,5 @@ void CMonitor::ClearLines()
 {
     lines_.clear();
     longest_ = 0;
+    linesRevision_.Raise();
 }

@@ -35,6 +35,22 @@ TEST(OutputTextTest, RepeatCheckSurvivesGrowthOfTheStore)
     EXPECT_FALSE(out.ContainsNoCase("L5000"));
 }
 
+// The output windows redraw when the revision moves; every change must move it.
+TEST(OutputTextTest, RevisionMovesWithEveryLineAndClear)
+{
+    COutputText output;
+    CSeenRevision seen;
+    seen.Update(output.Revision());
+    output.AddLine("a");
+    EXPECT_TRUE(seen.Update(output.Revision()));
+    EXPECT_FALSE(seen.Update(output.Revision()));
+    (void)output.GetLine(0);
+    (void)output.ContainsNoCase("A");
+    EXPECT_FALSE(seen.Update(output.Revision()));
+    output.Clear();
+    EXPECT_TRUE(seen.Update(output.Revision()));
+}
+
 TEST(OutputTextTest, LinesKeepTheLocationTheyName)
 {
     COutputText out;
