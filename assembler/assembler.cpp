@@ -451,6 +451,14 @@ void CAssembler::ClassifyWord(const std::string& word, size_t afterWord, size_t 
         AdvanceLine();
         return;
     }
+    size_t pos = scan::SkipBlanks(line, afterWord);
+    const std::string_view kind = ScanWord(line.substr(0, statementEnd), pos);
+    if (pass_ == 2 && IsDefinitionWord(kind)) {
+        // Listed alike whether the name is known or not: no need to look.
+        ListAddressOnly();
+        AdvanceLine();
+        return;
+    }
     if (symbols_.Find(name) != nullptr) {
         if (pass_ == 1) {
             Redefine(name, afterWord, statementEnd);
@@ -460,9 +468,6 @@ void CAssembler::ClassifyWord(const std::string& word, size_t afterWord, size_t 
         AdvanceLine();
         return;
     }
-
-    size_t pos = scan::SkipBlanks(line, afterWord);
-    const std::string_view kind = ScanWord(line.substr(0, statementEnd), pos);
     if (IsDefinitionWord(kind)) {
         if (pass_ == 1 && labels_.Find(name) != nullptr) {
             Redefine(name, afterWord, statementEnd);
@@ -497,15 +502,19 @@ void CAssembler::DefineLabel(const std::string& name, bool tooLong)
                       kMessageError);
         return;
     }
-    const bool known = labels_.Find(name) != nullptr || symbols_.Find(name) != nullptr ||
-                       registerSymbols_.contains(name);
-    if (known && pass_ == 1) {
+    if (pass_ == 2) {
+        labels_.Insert(SymbolRecord{name, pc_, 255, 255}); // the final value
+        return;
+    }
+    const bool known =
+        labels_.Find(name) != nullptr || symbols_.Find(name) != nullptr || IsRegisterSymbol(name);
+    if (known) {
         ReportMessage(StrFormat(" Label/Symbol: %s has already been declared.", name.c_str()),
                       kMessageError);
         return;
     }
-    const bool inserted = labels_.Insert(SymbolRecord{name, pc_, 255, 255});
-    if (inserted && pass_ == 1 && symFile_.IsOpen()) {
+    labels_.InsertNew(SymbolRecord{name, pc_, 255, 255});
+    if (symFile_.IsOpen()) {
         symFile_.WriteLabel(name, pc_);
     }
 }
@@ -663,7 +672,7 @@ void CAssembler::DefineSymbol(const std::string& name, const std::string& kind,
         dataOrigin_ = static_cast<int32_t>(static_cast<uint32_t>(dataOrigin_) +
                                            2u * static_cast<uint32_t>(value));
     }
-    symbols_.Insert(record);
+    symbols_.InsertNew(record); // both tables were searched for the name first
     if (symFile_.IsOpen()) {
         symFile_.WriteSymbol(record.name, record.value);
     }

@@ -112,6 +112,16 @@ constexpr OperatorWord kOperatorWords[] = {
     {"!=", kNotEqual},
 };
 
+constexpr std::array<uint64_t, std::size(kOperatorWords)> MakeWordKeys()
+{
+    std::array<uint64_t, std::size(kOperatorWords)> keys{};
+    for (size_t i = 0; i < keys.size(); ++i) {
+        keys[i] = scan::PackUpper(kOperatorWords[i].word);
+    }
+    return keys;
+}
+constexpr auto kWordKeys = MakeWordKeys();
+
 // Most operands are one number or name: nothing for the preparation to do.
 bool IsPlainTerm(std::string_view text)
 {
@@ -126,15 +136,7 @@ bool IsPlainTerm(std::string_view text)
     // A plain term holds only letters and digits, so of the operator words
     // only the spelled ones can match it, and they are at most 8 long.
     const uint64_t key = scan::PackUpper(text);
-    if (key == 0) {
-        return true;
-    }
-    for (const OperatorWord& op : kOperatorWords) {
-        if (key == scan::PackUpper(op.word)) {
-            return false;
-        }
-    }
-    return true;
+    return key == 0 || std::find(kWordKeys.begin(), kWordKeys.end(), key) == kWordKeys.end();
 }
 
 // Whether any operator word can occur in text at all: each one begins with

@@ -36,7 +36,7 @@ inline bool IsCharConstant(std::string_view text, size_t i)
 
 // A word of at most 8 characters folded to upper case and packed into one
 // number, so that keyword tables compare numbers; 0 for any other word.
-inline uint64_t PackUpper(std::string_view word)
+constexpr uint64_t PackUpper(std::string_view word)
 {
     if (word.empty() || word.size() > 8) {
         return 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -33,12 +34,18 @@ public:
             found->value = record.value;
             return false;
         }
+        InsertNew(record);
+        return true;
+    }
+
+    // Inserts a record whose name the caller has just failed to find.
+    void InsertNew(const SymbolRecord& record)
+    {
         if ((records_.size() + 1) * 2 > slots_.size()) {
             Grow();
         }
         records_.push_back(record); // a deque: earlier records never move
         Place(Slot{Tag(Hash(record.name)), static_cast<uint32_t>(records_.size())});
-        return true;
     }
 
 private:
@@ -67,6 +74,7 @@ public:
     {
         records_.clear();
         slots_.clear();
+        shift_ = 32;
     }
     size_t Size() const { return records_.size(); }
 
@@ -115,10 +123,9 @@ private:
         return hash;
     }
     static uint32_t Tag(uint64_t hash) { return static_cast<uint32_t>(hash >> 32); }
-    size_t Home(uint32_t tag) const
-    {
-        return static_cast<size_t>(tag * 0x9E3779B1u) & (slots_.size() - 1);
-    }
+    // The product's high bits: its low bits depend only on the tag's low
+    // bits, and names that differ in their last character share too many.
+    size_t Home(uint32_t tag) const { return static_cast<size_t>((tag * 0x9E3779B1u) >> shift_); }
     void Place(Slot slot)
     {
         size_t i = Home(slot.tag);
@@ -130,7 +137,9 @@ private:
     void Grow()
     {
         const std::vector<Slot> old = std::move(slots_);
-        slots_.assign(std::max<size_t>(64, old.size() * 2), Slot{});
+        const size_t size = std::max<size_t>(64, old.size() * 2);
+        slots_.assign(size, Slot{});
+        shift_ = 32 - std::countr_zero(size);
         for (const Slot& slot : old) {
             if (slot.number != 0) {
                 Place(slot);
@@ -166,4 +175,5 @@ private:
 
     mutable std::deque<SymbolRecord> records_; // Find hands out records for reading only
     std::vector<Slot> slots_;                  // a power of two, at most half full
+    int shift_ = 32;                           // 32 - log2 of the slot count
 };

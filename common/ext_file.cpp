@@ -113,38 +113,33 @@ bool CExtFile::ReadLine(std::string& line, size_t limit, bool keepCr)
 
     bool readAny = false;
     while (true) {
-        // Copy the run of ordinary characters at once.
-        if (bufferPos_ < bufferLen_ && line.size() < limit) {
-            const char* begin = buffer_.data() + bufferPos_;
-            const size_t n = std::min(bufferLen_ - bufferPos_, limit - line.size());
-            const size_t run = RunBeforeLineEnd(begin, n);
-            if (run > 0) {
-                line.append(begin, run);
-                bufferPos_ += run;
-                readAny = true;
-                continue;
-            }
+        if (bufferPos_ >= bufferLen_ && !Fill()) {
+            return readAny;
         }
         if (line.size() >= limit) {
             // A line of exactly limit characters keeps its own line break.
-            const int next = PeekChar();
+            const char next = buffer_[bufferPos_];
             if (next != '\r' && next != '\n') {
                 return true;
             }
-        }
-        const int c = NextChar();
-        if (c == EOF) {
-            return readAny;
-        }
-        readAny = true;
-        if (c == '\r' || c == '\n') {
-            lastWasCr_ = (c == '\r');
-            if (keepCr) {
-                line.push_back('\r');
+        } else {
+            // Copy the run of ordinary characters at once.
+            const char* begin = buffer_.data() + bufferPos_;
+            const size_t n = std::min(bufferLen_ - bufferPos_, limit - line.size());
+            const size_t run = RunBeforeLineEnd(begin, n);
+            line.append(begin, run);
+            bufferPos_ += run;
+            readAny = readAny || run > 0;
+            if (run == n) {
+                continue; // the buffer or the limit ends first
             }
-            return true;
         }
-        line.push_back(static_cast<char>(c));
+        const char c = buffer_[bufferPos_++];
+        lastWasCr_ = (c == '\r');
+        if (keepCr) {
+            line.push_back('\r');
+        }
+        return true;
     }
 }
 
