@@ -232,18 +232,20 @@ void CEvalEquation::Prepare(std::string& text)
     }
 
     // Character constants become decimal numbers, whatever the radix.
-    std::string out;
-    out.reserve(text.size() + 8);
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (IsCharConstant(text, i)) {
-            out += std::to_string(static_cast<unsigned char>(text[i + 1]));
-            out += 'D';
-            i += 2;
-        } else {
-            out += text[i];
+    if (text.find_first_of("'\"") != std::string::npos) {
+        std::string out;
+        out.reserve(text.size() + 8);
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (IsCharConstant(text, i)) {
+                out += std::to_string(static_cast<unsigned char>(text[i + 1]));
+                out += 'D';
+                i += 2;
+            } else {
+                out += text[i];
+            }
         }
+        text.swap(out);
     }
-    text.swap(out);
 
     // Operator words, each only up to its first occurrence that is not delimited.
     const bool words = MayHoldOperatorWord(text);
