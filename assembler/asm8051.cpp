@@ -1,11 +1,13 @@
 #include "assembler/asm8051.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <unordered_map>
 
 #include "assembler/asm8051_info.h"
 #include "assembler/eval_equation.h"
+#include "assembler/scan_text.h"
 #include "assembler/sfr_names.h"
 #include "common/text_util.h"
 
@@ -18,17 +20,27 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// R0..R7 as a register number, else -1.
-int RegisterNumber(std::string_view word)
-{
-    if (word.size() == 2 && (word[0] == 'R' || word[0] == 'r') && word[1] >= '0' &&
-        word[1] <= '7') {
-        return word[1] - '0';
-    }
-    return -1;
-}
-
 } // namespace
+
+int RegisterKeyword(std::string_view word)
+{
+    // Every operand passes here: decided by length, then by packed letters.
+    switch (word.size()) {
+    case 1: {
+        const unsigned char c = FoldUpper(static_cast<unsigned char>(word[0]));
+        return c == 'A' ? kRegA : c == 'C' ? kRegC : kRegNone;
+    }
+    case 2:
+        if ((word[0] == 'R' || word[0] == 'r') && word[1] >= '0' && word[1] <= '7') {
+            return word[1] - '0';
+        }
+        return scan::PackUpper(word) == scan::PackUpper("AB") ? kRegAB : kRegNone;
+    case 4:
+        return scan::PackUpper(word) == scan::PackUpper("DPTR") ? kRegDptr : kRegNone;
+    default:
+        return kRegNone;
+    }
+}
 
 const CAsm8051::MnemonicInfo& CAsm8051::Info(int index)
 {
@@ -101,16 +113,19 @@ CAsm8051::CAsm8051(IEncoderHost& host) : host_(host) {}
 
 int CAsm8051::FindMnemonic(std::string_view word)
 {
-    using Index = std::unordered_map<std::string, int, NoCaseHash, NoCaseEqual>;
-    static const Index index = [] {
-        Index built;
+    // Every line's first word is looked up: packed names, searched in order.
+    using Entry = std::pair<uint64_t, int>;
+    static const std::array<Entry, kMnemonicCount> index = [] {
+        std::array<Entry, kMnemonicCount> built{};
         for (int i = 0; i < kMnemonicCount; ++i) {
-            built.emplace(std::string(Info(i).name), i);
+            built[static_cast<size_t>(i)] = {scan::PackUpper(Info(i).name), i};
         }
+        std::sort(built.begin(), built.end());
         return built;
     }();
-    auto it = index.find(word);
-    return it == index.end() ? -1 : it->second;
+    const uint64_t key = scan::PackUpper(word);
+    const auto it = std::lower_bound(index.begin(), index.end(), Entry{key, -1});
+    return it != index.end() && it->first == key && key != 0 ? it->second : -1;
 }
 
 std::string_view CAsm8051::MnemonicName(int index)
@@ -155,32 +170,49 @@ CAsm8051::Operand CAsm8051::NextOperand()
         return operand;
     }
     operand.word = scan_.ReadWord();
-    const int reg = RegisterNumber(operand.word);
+    int reg = RegisterKeyword(operand.word);
+    bool symbol = false;
+    if (reg == kRegNone) {
+        reg = host_.RegisterSymbol(operand.word);
+        symbol = reg != kRegNone;
+    }
     if (first == '@') {
         if (reg == 0 || reg == 1) {
             operand.kind = OperandKind::Indirect;
             operand.reg = reg;
         } else {
-            operand.kind =
-                EqualsNoCase(operand.word, "DPTR") ? OperandKind::AtDptr : OperandKind::AtOther;
+            operand.kind = reg == kRegDptr ? OperandKind::AtDptr : OperandKind::AtOther;
         }
         return operand;
     }
-    if (reg >= 0) {
-        operand.kind = OperandKind::Register;
-        operand.reg = reg;
-    } else if (EqualsNoCase(operand.word, "A")) {
-        operand.kind = OperandKind::A;
-    } else if (EqualsNoCase(operand.word, "C")) {
-        operand.kind = OperandKind::C;
-    } else if (EqualsNoCase(operand.word, "AB")) {
-        operand.kind = OperandKind::AB;
-    } else if (EqualsNoCase(operand.word, "DPTR")) {
-        operand.kind = OperandKind::Dptr;
-    } else {
+    if (symbol && reg == kRegA) {
+        // A symbol for A has been the direct address E0h where such a form
+        // exists; it stands for A only where nothing else is allowed.
+        operand.accumulatorSymbol = true;
+        reg = kRegNone;
+    }
+    switch (reg) {
+    case kRegNone:
         operand.kind = OperandKind::Other;
         scan_.SetPosition(start);
         scan_.SkipField();
+        break;
+    case kRegA:
+        operand.kind = OperandKind::A;
+        break;
+    case kRegC:
+        operand.kind = OperandKind::C;
+        break;
+    case kRegAB:
+        operand.kind = OperandKind::AB;
+        break;
+    case kRegDptr:
+        operand.kind = OperandKind::Dptr;
+        break;
+    default:
+        operand.kind = OperandKind::Register;
+        operand.reg = reg;
+        break;
     }
     return operand;
 }

@@ -53,7 +53,13 @@ private:
         std::string_view word;  // first word (behind "#" or "@")
         std::string_view field; // the whole operand, for evaluation
         bool commaAfter = false;
+        bool accumulatorSymbol = false; // kind Other, but a symbol defined as A
     };
+    // A, written as such or through a symbol, where only A is allowed.
+    static bool IsAccumulator(const Operand& operand)
+    {
+        return operand.kind == OperandKind::A || operand.accumulatorSymbol;
+    }
 
     // Range checks on 8-bit operands.
     enum class Check
@@ -83,6 +89,7 @@ private:
     void EncodeAbsolute(const MnemonicInfo& info);
     void EncodeArith(const MnemonicInfo& info);
     void EncodeAccumulatorSource(int base);
+    void EncodeAccumulatorSource(int base, const Operand& source);
     void EncodeLogic(const MnemonicInfo& info);
     void EncodeLogicBit(const MnemonicInfo& info);
     void EncodeLogicDirect(const MnemonicInfo& info, const Operand& dest);

@@ -6,7 +6,7 @@
 
 void CAsm8051::EncodeArith(const MnemonicInfo& info)
 {
-    if (NextOperand().kind != OperandKind::A) {
+    if (!IsAccumulator(NextOperand())) {
         Error(info.message);
         return;
     }
@@ -16,7 +16,11 @@ void CAsm8051::EncodeArith(const MnemonicInfo& info)
 // A,#data base+4 | A,direct base+5 | A,@Ri base+6+i | A,Rn base+8+n
 void CAsm8051::EncodeAccumulatorSource(int base)
 {
-    const Operand source = NextOperand();
+    EncodeAccumulatorSource(base, NextOperand());
+}
+
+void CAsm8051::EncodeAccumulatorSource(int base, const Operand& source)
+{
     switch (source.kind) {
     case OperandKind::Immediate:
         Emit(base + 4);
@@ -73,13 +77,15 @@ void CAsm8051::EncodeLogicDirect(const MnemonicInfo& info, const Operand& dest)
         return;
     }
     const Operand source = NextOperand();
-    if (source.kind == OperandKind::A) {
+    if (IsAccumulator(source)) {
         Emit(info.op[0] + 2);
         Emit(EvalNarrow(dest.field));
     } else if (source.kind == OperandKind::Immediate) {
         Emit(info.op[0] + 3);
         Emit(EvalNarrow(dest.field));
         EmitByteOperand(source, Check::DataWarning);
+    } else if (dest.accumulatorSymbol) {
+        EncodeAccumulatorSource(info.op[0], source);
     } else {
         Pass2Error(" Invalid source operand");
     }
@@ -89,15 +95,15 @@ void CAsm8051::EncodeLogicDirect(const MnemonicInfo& info, const Operand& dest)
 void CAsm8051::EncodeCjne(const MnemonicInfo& info)
 {
     const Operand first = NextOperand();
-    int opcode = 0;
-    switch (first.kind) {
-    case OperandKind::A: {
+    if (IsAccumulator(first)) {
         const Operand source = NextOperand();
         Emit(source.kind == OperandKind::Immediate ? info.op[0] : info.op[0] + 1);
         EmitByteOperand(source, Check::CjneData);
         EmitRelative(NextOperand(), 3);
         return;
     }
+    int opcode = 0;
+    switch (first.kind) {
     case OperandKind::Indirect:
     case OperandKind::AtDptr:
     case OperandKind::AtOther:
@@ -145,7 +151,7 @@ void CAsm8051::EncodeBitOp(const MnemonicInfo& info)
 // DA, RL, RLC, RR, RRC, SWAP: A only.
 void CAsm8051::EncodeAccumulator(const MnemonicInfo& info)
 {
-    if (NextOperand().kind == OperandKind::A) {
+    if (IsAccumulator(NextOperand())) {
         Emit(info.op[0]);
     } else {
         Error(info.message);
@@ -220,7 +226,7 @@ void CAsm8051::EncodeStack(const MnemonicInfo& info)
 // XCH A,direct C5 | A,@Ri C6+i | A,Rn C8+n; "#" has no form of its own here.
 void CAsm8051::EncodeXch(const MnemonicInfo& info)
 {
-    if (NextOperand().kind != OperandKind::A) {
+    if (!IsAccumulator(NextOperand())) {
         Error(info.message);
         return;
     }
@@ -244,7 +250,7 @@ void CAsm8051::EncodeXch(const MnemonicInfo& info)
 // XCHD A,@Ri D6+i
 void CAsm8051::EncodeXchd(const MnemonicInfo& info)
 {
-    if (NextOperand().kind != OperandKind::A) {
+    if (!IsAccumulator(NextOperand())) {
         Error(" A, must be the first operand");
         return;
     }

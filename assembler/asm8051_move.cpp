@@ -175,7 +175,7 @@ void CAsm8051::EncodeMovToDirect(const Operand& dest, const Operand& source)
 // MOVC A,@A+DPTR 93 | A,@A+PC 83
 void CAsm8051::EncodeMovc(const MnemonicInfo& info)
 {
-    if (NextOperand().kind != OperandKind::A) {
+    if (!IsAccumulator(NextOperand())) {
         Error("Invalid destination, valid destination: A");
         return;
     }
@@ -195,7 +195,7 @@ void CAsm8051::EncodeMovx(const MnemonicInfo&)
 {
     const Operand dest = NextOperand();
     const Operand source = NextOperand();
-    if (dest.kind == OperandKind::A) {
+    if (IsAccumulator(dest)) {
         if (source.kind == OperandKind::Indirect) {
             Emit(0xE2 + source.reg);
         } else if (source.kind == OperandKind::AtDptr) {
@@ -209,7 +209,7 @@ void CAsm8051::EncodeMovx(const MnemonicInfo&)
                         dest.kind == OperandKind::AtOther;
     if (!atDest) {
         Error("Invalid destination, Valid destinations: A, @Ri or DPTR");
-    } else if (source.kind != OperandKind::A) {
+    } else if (!IsAccumulator(source)) {
         Error("Invalid source, valid source: A");
     } else if (dest.kind == OperandKind::Indirect) {
         Emit(0xF2 + dest.reg);

@@ -28,12 +28,29 @@ public:
     virtual void ReportMessage(const std::string& text, int kind) = 0;
     // Every name the evaluator could not find, reported or not.
     virtual void NameNotFound(std::string_view /*name*/) {}
+    // A name defined to stand for a register (COUNT EQU R3): no value of its own.
+    virtual bool IsRegisterSymbol(std::string_view /*name*/) const { return false; }
+    // AR0..AR7: the direct address of that register in the bank USING chose;
+    // -1 for any other name.
+    virtual int32_t BankRegisterAddress(std::string_view /*name*/) const { return -1; }
 };
+
+// The registers a symbol may stand for (COUNT EQU R3); R0..R7 are 0..7.
+inline constexpr int kRegNone = -1;
+inline constexpr int kRegA = 8;
+inline constexpr int kRegAB = 9;
+inline constexpr int kRegC = 10;
+inline constexpr int kRegDptr = 11;
+
+// The register a keyword names (R0..R7, A, AB, C, DPTR, any case), or kRegNone.
+int RegisterKeyword(std::string_view word);
 
 // What the instruction encoders need besides evaluation.
 class IEncoderHost : public IEvalHost
 {
 public:
+    // The register a symbol stands for at this point of the pass, or kRegNone.
+    virtual int RegisterSymbol(std::string_view /*name*/) const { return kRegNone; }
     virtual int32_t Pc() const = 0;
     // Emits one byte at PC and advances PC (code memory, HEX record, listing).
     virtual void EmitByte(uint8_t value) = 0;

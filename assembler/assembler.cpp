@@ -43,16 +43,13 @@ std::string Truncate(std::string_view text, size_t limit)
     return std::string(text.substr(0, std::min(text.size(), limit)));
 }
 
-constexpr const char* kDefinitionWords[] = {"EQU", "SET", "DS", "DD", "BIT", "DATA"};
-
 bool IsDefinitionWord(std::string_view word)
 {
-    for (const char* w : kDefinitionWords) {
-        if (EqualsNoCase(word, w)) {
-            return true;
-        }
-    }
-    return false;
+    static const uint64_t kWords[] = {scan::PackUpper("EQU"), scan::PackUpper("SET"),
+                                      scan::PackUpper("DS"),  scan::PackUpper("DD"),
+                                      scan::PackUpper("BIT"), scan::PackUpper("DATA")};
+    const uint64_t key = scan::PackUpper(word);
+    return key != 0 && std::find(std::begin(kWords), std::end(kWords), key) != std::end(kWords);
 }
 
 // The name written in the source, or a name of the same letters in another
@@ -120,12 +117,21 @@ void CAssembler::Assemble(const std::string& path)
     errorCount_ = warningCount_ = pass1ErrorMark_ = 0;
     addressErrorReported_ = false;
     output_.Clear();
+    messages_.clear();
+    readFiles_.clear();
+    writtenFiles_.clear();
+    symFile_.Discard();
     CloseAllSources();
     endRecordWritten_ = false;
     monitorBreakUsed_ = false;
     monitorBreakAddress_ = 0;
     memType_ = 255;
     endMet_ = skipping_ = definingSymbol_ = false;
+    registerSymbols_.clear();
+    registerLines_.clear();
+    registerBank_ = 0;
+    listOn_ = listSymbols_ = true;
+    listSaved_.clear();
     if (events_ != nullptr) {
         events_->ResetProcessor();
         events_->SetMonitorBreakAddress(false, 0);
@@ -142,13 +148,8 @@ void CAssembler::Assemble(const std::string& path)
     radix_ = 10;
     pc_ = 0;
     dataOrigin_ = 0;
-    if (options_.generateSymFile && !symFile_.Create(SymPath())) {
-        ReportMessage(StrFormat(" Unable to create output file: %s", SymPath().c_str()),
-                      kMessageWarning);
-    }
-    if (!linkFile_.Create(LinkPath())) {
-        ReportMessage(StrFormat(" Unable to create output file: %s", LinkPath().c_str()),
-                      kMessageWarning);
+    if (options_.generateSymFile) {
+        symFile_.Begin();
     }
     output_.AddLine("Assembling " + sourcePath_);
 }
@@ -193,22 +194,27 @@ void CAssembler::EndOfPass()
 {
     if (pass_ == 1) {
         output_.AddLine("Pass 1 complete");
-        symFile_.Close();
-        if (options_.generateHexFile && !hex_.Create(hexPath_)) {
-            ReportMessage(StrFormat(" Unable to create output file: %s", hexPath_.c_str()),
-                          kMessageWarning);
+        // Every file pass 1 reads is known now: no output may replace one.
+        CreateEarlyOutputs();
+        if (options_.generateHexFile) {
+            CreateOutput(hexPath_, [this](const fs::path& path) { return hex_.Create(path); });
         }
         if (options_.generateListFile) {
-            if (listing_.Create(ListPath())) {
+            CreateOutput(ListPath(), [this](const fs::path& path) {
+                if (!listing_.Create(path)) {
+                    return false;
+                }
                 listing_.WritePageHeader();
-            } else {
-                ReportMessage(StrFormat(" Unable to create output file: %s", ListPath().c_str()),
-                              kMessageWarning);
-            }
+                return true;
+            });
         }
         pc_ = 0;
         dataOrigin_ = 0;
         radix_ = 10;
+        registerSymbols_.clear();
+        registerBank_ = 0;
+        listOn_ = true;
+        listSaved_.clear();
         pass_ = 2;
         if (current_.file != nullptr) {
             current_.file->Rewind();
@@ -235,13 +241,17 @@ void CAssembler::FinishAssembly()
         hex_.Close();
     }
     if (listing_.IsOpen()) {
-        listing_.WriteSymbolTables(symbols_, labels_);
+        if (listSymbols_) {
+            listing_.WriteSymbolTables(symbols_, labels_);
+        }
         listing_.Close();
+    }
+    if (pass_ == 1) {
+        CreateEarlyOutputs(); // stopped in pass 1: what it has written so far
     }
     output_.AddLine("");
     output_.AddLine(StrFormat("Done - %d error(s), %d warning(s)", errorCount_, warningCount_));
     CloseAllSources();
-    symFile_.Close();
     linkFile_.Close();
     busy_ = false;
     pass_ = 0;
@@ -249,6 +259,61 @@ void CAssembler::FinishAssembly()
     if (events_ != nullptr) {
         events_->SymbolsChanged();
     }
+}
+
+bool CAssembler::MayWrite(const fs::path& path)
+{
+    std::error_code ec;
+    // equivalent() resolves links and spellings: the same file under any name.
+    for (const std::string& read : readFiles_) {
+        if (fs::equivalent(path, read, ec)) {
+            ReportMessage(" Output skipped, it would overwrite a source: " + path.string(),
+                          kMessageWarning);
+            return false;
+        }
+    }
+    for (const fs::path& written : writtenFiles_) {
+        if (fs::equivalent(path, written, ec)) {
+            ReportMessage(" Output skipped, another output has the same file: " + path.string(),
+                          kMessageWarning);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CAssembler::CreateOutput(const fs::path& path,
+                              const std::function<bool(const fs::path&)>& create)
+{
+    if (!MayWrite(path)) {
+        return;
+    }
+    if (!create(path)) {
+        ReportMessage(" Unable to create output file: " + path.string(), kMessageWarning);
+        return;
+    }
+    writtenFiles_.push_back(path);
+}
+
+// The symbol file, collected during pass 1, and the link file of pass 2.
+void CAssembler::CreateEarlyOutputs()
+{
+    if (symFile_.IsOpen()) {
+        CreateOutput(SymPath(), [this](const fs::path& path) { return symFile_.Save(path); });
+        symFile_.Discard();
+    }
+    CreateOutput(LinkPath(), [this](const fs::path& path) { return linkFile_.Create(path); });
+}
+
+bool CAssembler::IsOutputFile(const std::string& path) const
+{
+    std::error_code ec;
+    for (const fs::path& written : writtenFiles_) {
+        if (fs::equivalent(path, written, ec)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void CAssembler::ReportMessage(const std::string& text, int kind)
@@ -260,6 +325,7 @@ void CAssembler::ReportMessage(const std::string& text, int kind)
         return;
     }
     output_.AddLine(line, OutputLocationType{current_.path, current_.lineNumber});
+    messages_.push_back(AsmMessageType{output_.GetLineCount() - 1, kind, text});
     if (listing_.IsOpen()) {
         listing_.WriteMessage(current_.lineText, text, kind);
     }
@@ -329,6 +395,14 @@ void CAssembler::ProcessLine()
             AdvanceLine();
             return;
         }
+        if (line[pos] == '$') {
+            includeStarted_ = false;
+            ProcessControls(pos);
+            if (!includeStarted_) {
+                AdvanceLine();
+            }
+            return;
+        }
         const std::string_view word = ScanWord(line, pos);
         const char stop = pos < line.size() ? line[pos] : '\0';
         if (stop == ':') {
@@ -372,6 +446,19 @@ void CAssembler::ClassifyWord(const std::string& word, size_t afterWord, size_t 
     }
 
     const std::string name = Truncate(word, kMaxName);
+    if (DefineRegisterSymbol(name, afterWord, statementEnd)) {
+        ListAddressOnly();
+        AdvanceLine();
+        return;
+    }
+    size_t pos = scan::SkipBlanks(line, afterWord);
+    const std::string_view kind = ScanWord(line.substr(0, statementEnd), pos);
+    if (pass_ == 2 && IsDefinitionWord(kind)) {
+        // Listed alike whether the name is known or not: no need to look.
+        ListAddressOnly();
+        AdvanceLine();
+        return;
+    }
     if (symbols_.Find(name) != nullptr) {
         if (pass_ == 1) {
             Redefine(name, afterWord, statementEnd);
@@ -381,9 +468,6 @@ void CAssembler::ClassifyWord(const std::string& word, size_t afterWord, size_t 
         AdvanceLine();
         return;
     }
-
-    size_t pos = scan::SkipBlanks(line, afterWord);
-    const std::string_view kind = ScanWord(line.substr(0, statementEnd), pos);
     if (IsDefinitionWord(kind)) {
         if (pass_ == 1 && labels_.Find(name) != nullptr) {
             Redefine(name, afterWord, statementEnd);
@@ -418,14 +502,19 @@ void CAssembler::DefineLabel(const std::string& name, bool tooLong)
                       kMessageError);
         return;
     }
-    const bool known = labels_.Find(name) != nullptr || symbols_.Find(name) != nullptr;
-    if (known && pass_ == 1) {
+    if (pass_ == 2) {
+        labels_.Insert(SymbolRecord{name, pc_, 255, 255}); // the final value
+        return;
+    }
+    const bool known =
+        labels_.Find(name) != nullptr || symbols_.Find(name) != nullptr || IsRegisterSymbol(name);
+    if (known) {
         ReportMessage(StrFormat(" Label/Symbol: %s has already been declared.", name.c_str()),
                       kMessageError);
         return;
     }
-    const bool inserted = labels_.Insert(SymbolRecord{name, pc_, 255, 255});
-    if (inserted && pass_ == 1 && symFile_.IsOpen()) {
+    labels_.InsertNew(SymbolRecord{name, pc_, 255, 255});
+    if (symFile_.IsOpen()) {
         symFile_.WriteLabel(name, pc_);
     }
 }
@@ -450,6 +539,103 @@ void CAssembler::Redefine(const std::string& name, size_t afterWord, size_t stat
     }
     ReportMessage(" Invalid instruction -> " + name, kMessageError);
     ++pass1ErrorMark_;
+}
+
+// name EQU reg / name SET reg, with reg a register or a symbol for one. True
+// when the line was such a definition (or a redefinition of such a name)
+// and has been handled; the caller lists it.
+bool CAssembler::DefineRegisterSymbol(const std::string& name, size_t afterWord,
+                                      size_t statementEnd)
+{
+    const std::string_view line = current_.lineText;
+    size_t pos = scan::SkipBlanks(line, afterWord);
+    const std::string_view kind = ScanWord(line.substr(0, statementEnd), pos);
+    std::string_view operand = line.substr(pos, statementEnd - pos);
+    operand.remove_prefix(scan::SkipBlanks(operand, 0));
+    while (!operand.empty() && scan::IsBlank(operand.back())) {
+        operand.remove_suffix(1);
+    }
+    int reg = RegisterKeyword(operand);
+    if (reg == kRegNone) {
+        if (registerSymbols_.empty()) {
+            return false; // the common case: no register in sight
+        }
+        reg = RegisterSymbol(operand);
+    }
+    const bool equ = EqualsNoCase(kind, "EQU");
+    const bool set = EqualsNoCase(kind, "SET");
+    const auto known = registerSymbols_.find(name);
+
+    if (reg == kRegNone || !(equ || set)) {
+        if (known == registerSymbols_.end()) {
+            return false;
+        }
+        if (set) {
+            registerSymbols_.erase(known); // a value from here on
+            return false;
+        }
+        if (pass_ == 1 && IsDefinitionWord(kind)) {
+            Redefine(name, afterWord, statementEnd);
+            return true;
+        }
+        return false;
+    }
+
+    const std::pair<int32_t, int32_t> here{current_.moduleIndex, current_.lineNumber};
+    if (pass_ == 2) {
+        if (registerLines_.contains(here)) {
+            registerSymbols_.insert_or_assign(name, reg);
+        }
+        return true;
+    }
+    if (IsDecimalDigit(name[0])) {
+        ReportMessage(
+            StrFormat(" Symbol: %s can not begin with a numeric character.", name.c_str()),
+            kMessageError);
+        return true;
+    }
+    const bool valueTaken = symbols_.Find(name) != nullptr;
+    if (labels_.Find(name) != nullptr || (equ && (known != registerSymbols_.end() || valueTaken))) {
+        ReportMessage(StrFormat(" Duplicate label/symbol %s\r\n", name.c_str()), kMessageError);
+        ReportMessage(StrFormat(" Symbol already defined -> %s", name.c_str()), kMessageError);
+        ++pass1ErrorMark_;
+        return true;
+    }
+    if (reg == kRegA) {
+        // Where a direct address is allowed it stays the address E0h it has
+        // always been, so it keeps its value in the tables too.
+        if (valueTaken) {
+            Redefine(name, afterWord, statementEnd);
+        } else {
+            DefineSymbol(name, ToUpper(kind), operand);
+        }
+    }
+    registerSymbols_.insert_or_assign(name, reg);
+    registerLines_.insert(here);
+    return true;
+}
+
+int CAssembler::RegisterSymbol(std::string_view name) const
+{
+    if (registerSymbols_.empty()) {
+        return kRegNone;
+    }
+    const auto it = registerSymbols_.find(name);
+    return it == registerSymbols_.end() ? kRegNone : it->second;
+}
+
+bool CAssembler::IsRegisterSymbol(std::string_view name) const
+{
+    return !registerSymbols_.empty() && registerSymbols_.contains(name);
+}
+
+int32_t CAssembler::BankRegisterAddress(std::string_view name) const
+{
+    if (name.size() == 3 && (name[0] == 'A' || name[0] == 'a') &&
+        (name[1] == 'R' || name[1] == 'r') && name[2] >= '0' && name[2] <= '7') {
+        return registerBank_ * 8 + (name[2] - '0');
+    }
+    return -1;
 }
 
 void CAssembler::DefineSymbol(const std::string& name, const std::string& kind,
@@ -486,7 +672,7 @@ void CAssembler::DefineSymbol(const std::string& name, const std::string& kind,
         dataOrigin_ = static_cast<int32_t>(static_cast<uint32_t>(dataOrigin_) +
                                            2u * static_cast<uint32_t>(value));
     }
-    symbols_.Insert(record);
+    symbols_.InsertNew(record); // both tables were searched for the name first
     if (symFile_.IsOpen()) {
         symFile_.WriteSymbol(record.name, record.value);
     }

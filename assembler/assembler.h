@@ -6,8 +6,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "assembler/asm8051.h"
@@ -27,6 +29,15 @@ struct AssemblerOptions
     bool generateSymFile = false;
     bool generateHexFile = true;
     int tabWidth = 8; // tab stops of the listing's source text
+};
+
+// One reported message: its kind and text as given to ReportMessage, and
+// the output line that shows it (its location is kept there).
+struct AsmMessageType
+{
+    size_t outputLine;
+    int kind; // kMessageError or kMessageWarning
+    std::string text;
 };
 
 // One open source file; the include stack holds the suspended parents.
@@ -68,6 +79,8 @@ public:
 
     int GetErrorCount() const { return errorCount_; }
     int GetWarningCount() const { return warningCount_; }
+    // The messages of the running or last assembly, in the order shown.
+    const std::vector<AsmMessageType>& Messages() const { return messages_; }
     int32_t GetStatementAddress() const { return statementAddress_; }
     const std::string& HexPath() const { return hexPath_; }
     std::filesystem::path ListPath() const { return OutputPath(".LST"); }
@@ -100,6 +113,9 @@ public:
     void EmitByte(uint8_t value) override;
     CEvalEquation& Evaluator() override { return eval_; }
     void LinkReference(std::string_view operandWord) override;
+    int RegisterSymbol(std::string_view name) const override;
+    bool IsRegisterSymbol(std::string_view name) const override;
+    int32_t BankRegisterAddress(std::string_view name) const override;
 
 private:
     using DirectiveHandler = void (CAssembler::*)(std::string_view word, std::string_view rest);
@@ -119,6 +135,7 @@ private:
     void DefineLabel(const std::string& name, bool tooLong);
     void DefineSymbol(const std::string& name, const std::string& kind, std::string_view operand);
     void Redefine(const std::string& name, size_t afterWord, size_t statementEnd);
+    bool DefineRegisterSymbol(const std::string& name, size_t afterWord, size_t statementEnd);
     void AdvanceLine();
     void AdvanceLineOf(srcmod_type& module);
     void EndOfFile();
@@ -127,11 +144,20 @@ private:
     void CloseAllSources();
     void ProcessHexRecord(size_t pos);
     std::string ResolveInclude(const std::string& name) const;
+    // Output files: none may replace a file the assembly reads or another output.
+    bool MayWrite(const std::filesystem::path& path);
+    void CreateOutput(const std::filesystem::path& path,
+                      const std::function<bool(const std::filesystem::path&)>& create);
+    void CreateEarlyOutputs();
+    bool IsOutputFile(const std::string& path) const;
     // False when the file could not be opened; the parent then goes on.
-    bool Include(const std::string& name);
+    bool Include(const std::string& name, bool listLine = true);
 
     // Listing helpers
-    bool Listing() const { return pass_ == 2 && listing_.IsOpen(); }
+    // Listing lines are written: pass 2, a listing, and not turned off by $NOLIST.
+    bool Listing() const { return pass_ == 2 && listing_.IsOpen() && listOn_; }
+    // The listing's layout may be changed.
+    bool ListingOpen() const { return pass_ == 2 && listing_.IsOpen(); }
     void ListStatement();
     void ListAddressOnly();
     void ListNumberedSource();
@@ -159,6 +185,15 @@ private:
     void DoBreak(std::string_view word, std::string_view rest);
     void DoMemType(std::string_view word, std::string_view rest);
     void DoHexFile(std::string_view word, std::string_view rest);
+    void DoUsing(std::string_view word, std::string_view rest);
+
+    // $ controls
+    struct ControlType;
+    static const ControlType* FindControl(std::string_view name);
+    void ProcessControls(size_t dollar);
+    void ApplyControl(const ControlType& control, std::string_view argument,
+                      std::string& includeName);
+    void ControlProblem(const std::string& text, bool include);
 
     COutputText& output_;
     CCodeMemory& code_;
@@ -195,9 +230,22 @@ private:
     uint16_t monitorBreakAddress_ = 0;
     bool endRecordWritten_ = false;
     std::vector<uint8_t> statementBytes_;
+    std::vector<AsmMessageType> messages_;
+    std::set<std::string> readFiles_;                 // every source opened so far
+    std::vector<std::filesystem::path> writtenFiles_; // outputs of this assembly
 
     CSymbolTable symbols_;
     CSymbolTable labels_;
+    // Names that stand for a register, as defined so far in this pass: each
+    // pass starts empty, so both passes give a use the same length.
+    std::unordered_map<std::string, int, NoCaseHash, NoCaseEqual> registerSymbols_;
+    // Where pass 1 defined a register symbol (module, line), for pass 2 to
+    // define it again at the same place.
+    std::set<std::pair<int32_t, int32_t>> registerLines_;
+    int registerBank_ = 0;        // chosen by USING for AR0..AR7
+    bool listOn_ = true;          // $LIST / $NOLIST
+    bool listSymbols_ = true;     // $SYMBOLS / $NOSYMBOLS: the listing's closing tables
+    std::vector<bool> listSaved_; // $SAVE / $RESTORE
     CHexWriter hex_;
     CListingWriter listing_;
     CSymbolFileWriter symFile_;

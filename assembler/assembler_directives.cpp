@@ -66,6 +66,7 @@ const CAssembler::DirectiveEntry CAssembler::kDirectives[] = {
     {"DATA", &CAssembler::DoDefineWithoutName},
     {"MEMTYPE", &CAssembler::DoMemType},
     {"HEXFILE", &CAssembler::DoHexFile},
+    {"USING", &CAssembler::DoUsing},
 };
 
 std::vector<CAssembler::DirectiveNameType> CAssembler::DirectiveNames()
@@ -79,16 +80,18 @@ std::vector<CAssembler::DirectiveNameType> CAssembler::DirectiveNames()
 
 const CAssembler::DirectiveEntry* CAssembler::FindDirective(std::string_view word) const
 {
-    if (!word.empty() && word[0] == '$') {
-        static const DirectiveEntry kDollarInclude = {"$", &CAssembler::DoInclude};
-        return &kDollarInclude;
-    }
-    for (const DirectiveEntry& entry : kDirectives) {
-        if (EqualsNoCase(word, entry.name)) {
-            return &entry;
+    using Entry = std::pair<uint64_t, const DirectiveEntry*>;
+    static const std::vector<Entry> index = [] {
+        std::vector<Entry> built;
+        for (const DirectiveEntry& entry : kDirectives) {
+            built.emplace_back(scan::PackUpper(entry.name), &entry);
         }
-    }
-    return nullptr;
+        std::sort(built.begin(), built.end());
+        return built;
+    }();
+    const uint64_t key = scan::PackUpper(word);
+    const auto it = std::lower_bound(index.begin(), index.end(), Entry{key, nullptr});
+    return it != index.end() && it->first == key && key != 0 ? it->second : nullptr;
 }
 
 void CAssembler::DoEnd(std::string_view, std::string_view)
@@ -167,18 +170,24 @@ void CAssembler::DoData(std::string_view rest, bool words)
             break;
         }
         statementAddress_ = pc_;
+        const char quote = rest[pos];
         const bool isString =
-            rest[pos] == '\'' && !(pos + 2 < rest.size() && rest[pos + 2] == '\'');
+            scan::IsQuote(quote) && !(pos + 2 < rest.size() && rest[pos + 2] == quote);
         if (isString) {
-            ++pos;
-            while (pos < rest.size() && rest[pos] != '\'' && rest[pos] != '\r' &&
+            const size_t open = pos++;
+            while (pos < rest.size() && rest[pos] != quote && rest[pos] != '\r' &&
                    rest[pos] != '\n') {
                 statementAddress_ = pc_;
                 emitItem(static_cast<unsigned char>(rest[pos]), true);
                 ++pos;
             }
-            if (pos < rest.size() && rest[pos] == '\'') {
+            if (pos < rest.size() && rest[pos] == quote) {
                 ++pos;
+            } else if (quote == '"' && pass_ == 2) {
+                // An open single quote has always run to the line end unreported.
+                ReportMessage(StrFormat(" Missing closing quote: %.*s",
+                                        static_cast<int>(pos - open), rest.data() + open),
+                              kMessageError);
             }
             pos = scan::SkipBlanks(rest, pos);
         } else {
@@ -210,7 +219,7 @@ void CAssembler::DoData(std::string_view rest, bool words)
 
 void CAssembler::DoPage(std::string_view, std::string_view rest)
 {
-    if (!Listing()) {
+    if (!ListingOpen()) {
         return;
     }
     const std::string_view operand = StatementOperand(rest);
@@ -230,7 +239,7 @@ void CAssembler::DoPage(std::string_view, std::string_view rest)
 
 void CAssembler::DoTitle(std::string_view word, std::string_view rest)
 {
-    if (!Listing()) {
+    if (!ListingOpen()) {
         return;
     }
     const bool isTitle = EqualsNoCase(word, "%TITLE");
@@ -247,7 +256,7 @@ void CAssembler::DoTitle(std::string_view word, std::string_view rest)
 
 void CAssembler::DoMargin(std::string_view word, std::string_view rest)
 {
-    if (!Listing()) {
+    if (!ListingOpen()) {
         return;
     }
     const bool top = EqualsNoCase(word, "%TOPMAR");
@@ -288,11 +297,9 @@ std::string_view CAssembler::FileNameOperand(std::string_view rest) const
     return rest.substr(start, end - start);
 }
 
-void CAssembler::DoInclude(std::string_view word, std::string_view rest)
+void CAssembler::DoInclude(std::string_view, std::string_view rest)
 {
-    const std::string name =
-        word[0] == '$' ? std::string(word.substr(1)) : std::string(FileNameOperand(rest));
-    includeStarted_ = Include(name);
+    includeStarted_ = Include(std::string(FileNameOperand(rest)));
 }
 
 void CAssembler::DoRadix(std::string_view, std::string_view rest)
@@ -372,4 +379,25 @@ void CAssembler::DoHexFile(std::string_view, std::string_view rest)
     // not compound when the directive is met again in pass 2.
     hexPath_ = (sourceDirectory_ / name).string();
     ListSourceOnly();
+}
+
+// USING n: the register bank that AR0..AR7 address from here on.
+void CAssembler::DoUsing(std::string_view, std::string_view rest)
+{
+    const std::string_view operand = StatementOperand(rest);
+    if (operand.empty()) {
+        if (pass_ == 2) {
+            ReportMessage(" Missing register bank after USING", kMessageError);
+        }
+    } else {
+        const int32_t bank = eval_.Evaluate(operand, true);
+        if (bank >= 0 && bank <= 3) {
+            registerBank_ = bank;
+        } else if (pass_ == 2) {
+            ReportMessage(StrFormat(" Register bank out of range (0 - 3): %.*s",
+                                    static_cast<int>(operand.size()), operand.data()),
+                          kMessageError);
+        }
+    }
+    ListAddressOnly();
 }

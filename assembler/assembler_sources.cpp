@@ -50,6 +50,7 @@ bool CAssembler::OpenSource(srcmod_type& module, const std::string& path)
         return false;
     }
     module.path = found;
+    readFiles_.insert(found);
     module.lineNumber = -1;
     AdvanceLineOf(module);
     return true;
@@ -103,10 +104,18 @@ std::string CAssembler::ResolveInclude(const std::string& name) const
     return path;
 }
 
-bool CAssembler::Include(const std::string& name)
+bool CAssembler::Include(const std::string& name, bool listLine)
 {
-    ListSourceOnly();
+    if (listLine) {
+        ListSourceOnly();
+    }
     const std::string path = ResolveInclude(name);
+    // A file first met in pass 2 may be one this assembly is writing: reading
+    // it would read the output back while it grows.
+    if (pass_ == 2 && IsOutputFile(FindFileIgnoringCase(path))) {
+        ReportMessage(" Include file is an output of this assembly: " + path, kMessageError);
+        return false;
+    }
     if (includeStack_.size() >= static_cast<size_t>(kMaxIncludeDepth)) {
         ReportMessage("Unable to open include file: " + path, kMessageError);
         return false;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "assembler/scan_text.h"
 #include "assembler/sfr_names.h"
 #include "common/text_util.h"
 
@@ -74,7 +75,18 @@ bool IsNumberChar(char c, size_t lengthSoFar)
 
 bool IsCharConstant(std::string_view text, size_t i)
 {
-    return text[i] == '\'' && i + 2 < text.size() && text[i + 2] == '\'';
+    return scan::IsCharConstant(text, i);
+}
+
+bool IsHexDigit(char c)
+{
+    const char u = static_cast<char>(FoldUpper(static_cast<unsigned char>(c)));
+    return IsDigit(c) || (u >= 'A' && u <= 'F');
+}
+
+bool IsNameChar(char c)
+{
+    return IsAlpha(c) || IsDigit(c) || c == '_' || c == '.';
 }
 
 int32_t Wrap(int64_t value)
@@ -100,6 +112,16 @@ constexpr OperatorWord kOperatorWords[] = {
     {"!=", kNotEqual},
 };
 
+constexpr std::array<uint64_t, std::size(kOperatorWords)> MakeWordKeys()
+{
+    std::array<uint64_t, std::size(kOperatorWords)> keys{};
+    for (size_t i = 0; i < keys.size(); ++i) {
+        keys[i] = scan::PackUpper(kOperatorWords[i].word);
+    }
+    return keys;
+}
+constexpr auto kWordKeys = MakeWordKeys();
+
 // Most operands are one number or name: nothing for the preparation to do.
 bool IsPlainTerm(std::string_view text)
 {
@@ -111,12 +133,31 @@ bool IsPlainTerm(std::string_view text)
             return false;
         }
     }
-    for (const OperatorWord& op : kOperatorWords) {
-        if (EqualsNoCase(text, op.word)) {
-            return false;
+    // A plain term holds only letters and digits, so of the operator words
+    // only the spelled ones can match it, and they are at most 8 long.
+    const uint64_t key = scan::PackUpper(text);
+    return key == 0 || std::find(kWordKeys.begin(), kWordKeys.end(), key) == kWordKeys.end();
+}
+
+// Whether any operator word can occur in text at all: each one begins with
+// one of these characters, and most operands hold none of them.
+bool MayHoldOperatorWord(std::string_view text)
+{
+    for (char c : text) {
+        switch (FoldUpper(static_cast<unsigned char>(c))) {
+        case 'H':
+        case 'L':
+        case 'A':
+        case 'O':
+        case 'M':
+        case '<':
+        case '!':
+            return true;
+        default:
+            break;
         }
     }
-    return true;
+    return false;
 }
 
 } // namespace
@@ -142,6 +183,7 @@ int32_t CEvalEquation::Evaluate(std::string_view text, bool wide)
 {
     dotUsed_ = false;
     steps_ = 0;
+    prepared_ok_ = true;
     size_t start = 0;
     while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) {
         ++start;
@@ -185,25 +227,32 @@ void CEvalEquation::Prepare(std::string& text)
     }
     if (open != close) {
         host_.ReportMessage(" Unpaired parenthesis in equation", kMessageError);
+        prepared_ok_ = false; // the raw text is read as it stands: no further complaints
         return;
     }
 
     // Character constants become decimal numbers, whatever the radix.
-    std::string out;
-    out.reserve(text.size() + 8);
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (IsCharConstant(text, i)) {
-            out += std::to_string(static_cast<unsigned char>(text[i + 1]));
-            out += 'D';
-            i += 2;
-        } else {
-            out += text[i];
+    if (text.find_first_of("'\"") != std::string::npos) {
+        std::string out;
+        out.reserve(text.size() + 8);
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (IsCharConstant(text, i)) {
+                out += std::to_string(static_cast<unsigned char>(text[i + 1]));
+                out += 'D';
+                i += 2;
+            } else {
+                out += text[i];
+            }
         }
+        text.swap(out);
     }
-    text.swap(out);
 
     // Operator words, each only up to its first occurrence that is not delimited.
+    const bool words = MayHoldOperatorWord(text);
     for (const OperatorWord& op : kOperatorWords) {
+        if (!words) {
+            break;
+        }
         const size_t len = op.word.size();
         const unsigned char head = static_cast<unsigned char>(op.word[0]);
         size_t from = 0;
@@ -382,12 +431,17 @@ int32_t CEvalEquation::EvaluateTerm(const std::string& text, size_t first, size_
         return EvaluateNumber(term);
     }
     if (c == '$') {
+        CheckLeftover(term, 1);
         return host_.StatementAddress();
     }
     if (c == '\'' && term.size() >= 2) {
         return static_cast<unsigned char>(term[1]);
     }
+    if (c == '"') {
+        return EvaluateQuoted(term);
+    }
     if (c == kGroupMarker && term.size() >= 2) {
+        CheckLeftover(term, 2);
         const size_t index = static_cast<unsigned char>(term[1]) - 0x80u;
         if (index < groups_.size() && depth_ < 200) {
             const std::string& group = groups_[index];
@@ -404,14 +458,102 @@ int32_t CEvalEquation::EvaluateTerm(const std::string& text, size_t first, size_
     return EvaluateName(term);
 }
 
+bool CEvalEquation::ReportsSyntax() const
+{
+    // As undefined names: pass 2, and pass 1 for symbol definitions, whose
+    // operands pass 2 does not evaluate again.
+    return prepared_ok_ && (host_.Pass() == 2 || (host_.Pass() == 1 && host_.DefiningSymbol()));
+}
+
+void CEvalEquation::CheckLeftover(std::string_view term, size_t used)
+{
+    // A term may end in an operator character (a range's last one); anything
+    // else behind the number or name would otherwise be dropped unseen.
+    const std::string_view rest = term.substr(std::min(used, term.size()));
+    const bool stray = std::any_of(rest.begin(), rest.end(), [](char c) { return !IsOperator(c); });
+    if (stray && ReportsSyntax()) {
+        host_.ReportMessage(StrFormat(" Unexpected text after %s: %s",
+                                      Readable(term.substr(0, used)).c_str(),
+                                      Readable(rest).c_str()),
+                            kMessageError);
+    }
+}
+
+std::string CEvalEquation::Readable(std::string_view text, int depth) const
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == kGroupMarker && i + 1 < text.size()) {
+            const size_t index = static_cast<unsigned char>(text[++i]) - 0x80u;
+            const bool known = index < groups_.size() && depth < 16;
+            out += '(';
+            out += known ? Readable(groups_[index], depth + 1) : "...";
+            out += ')';
+            continue;
+        }
+        const OperatorWord* word = nullptr;
+        for (const OperatorWord& op : kOperatorWords) {
+            if (op.code == c && op.code < ' ') {
+                word = &op;
+                break;
+            }
+        }
+        if (word != nullptr) {
+            out += word->word;
+            out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+int32_t CEvalEquation::EvaluateQuoted(std::string_view term)
+{
+    // A complete "x" was replaced by its code while preparing; what is left
+    // has no closing quote or more than one character.
+    if (term.size() == 3 && term[2] == '"') {
+        return static_cast<unsigned char>(term[1]);
+    }
+    if (ReportsSyntax()) {
+        const bool closed = term.find('"', 1) != std::string_view::npos;
+        host_.ReportMessage(
+            StrFormat(closed ? " Invalid character constant: %s" : " Missing closing quote: %s",
+                      Readable(term).c_str()),
+            kMessageError);
+    }
+    return term.size() >= 2 ? static_cast<unsigned char>(term[1]) : 0;
+}
+
+int32_t CEvalEquation::EvaluateCStyleHex(std::string_view term)
+{
+    size_t len = 2;
+    while (len < term.size() && IsHexDigit(term[len])) {
+        ++len;
+    }
+    const std::string_view digits = term.substr(2, len - 2);
+    if (digits.empty()) {
+        if (ReportsSyntax()) {
+            host_.ReportMessage(
+                StrFormat(" Missing hexadecimal digits: %s", Readable(term).c_str()),
+                kMessageError);
+        }
+        return 0;
+    }
+    return ConvertDigits(term, digits, 16, len);
+}
+
 int32_t CEvalEquation::EvaluateNumber(std::string_view term)
 {
+    if (term.size() >= 2 && term[0] == '0' && (term[1] == 'x' || term[1] == 'X')) {
+        return EvaluateCStyleHex(term);
+    }
     size_t len = 0;
     while (len < term.size() && IsNumberChar(term[len], len)) {
         ++len;
     }
     std::string_view token = term.substr(0, len);
-    const bool pass2 = host_.Pass() == 2;
 
     int base = host_.Radix();
     std::string_view digits = token;
@@ -435,7 +577,15 @@ int32_t CEvalEquation::EvaluateNumber(std::string_view term)
     default:
         break;
     }
+    return ConvertDigits(term, digits, base, len);
+}
 
+// The digits of a number token of length len at the start of term, then a
+// dot operator or stray text behind it.
+int32_t CEvalEquation::ConvertDigits(std::string_view term, std::string_view digits, int base,
+                                     size_t len)
+{
+    const bool pass2 = host_.Pass() == 2;
     uint32_t value = 0;
     if (base == 8) {
         host_.ReportMessage(" Invalid base", kMessageError);
@@ -471,12 +621,18 @@ int32_t CEvalEquation::EvaluateNumber(std::string_view term)
             bit = bit * 10 + (term[d] - '0');
             ++d;
         }
+        while (d < term.size() && IsDigit(term[d])) {
+            ++d;
+        }
         if (d > len + 1) {
             result = DotOperator(result, bit);
+            CheckLeftover(term, d);
         } else {
             host_.ReportMessage(" Invalid use of the dot operator", kMessageError);
         }
+        return result;
     }
+    CheckLeftover(term, len);
     return result;
 }
 
@@ -496,11 +652,14 @@ int32_t CEvalEquation::DotOperator(int32_t byteAddress, int32_t bit)
 int32_t CEvalEquation::EvaluateName(std::string_view term)
 {
     size_t len = 0;
-    while (len < term.size() &&
-           (IsAlpha(term[len]) || IsDigit(term[len]) || term[len] == '_' || term[len] == '.')) {
+    while (len < term.size() && IsNameChar(term[len])) {
         ++len;
     }
+    // Characters beyond the 32 that count still belong to the name.
     const std::string_view name = term.substr(0, len < kMaxName ? len : kMaxName);
+    if (!name.empty()) {
+        CheckLeftover(term, len);
+    }
 
     if (!name.empty()) {
         if (const SymbolRecord* symbol = host_.FindSymbol(name)) {
@@ -515,6 +674,11 @@ int32_t CEvalEquation::EvaluateName(std::string_view term)
         }
         if (value > 0) {
             return value;
+        }
+        // AR0 of bank 0 is address 0, a value the lookups above take as none.
+        const int32_t bankRegister = host_.BankRegisterAddress(name);
+        if (bankRegister >= 0) {
+            return bankRegister;
         }
         // NAME.bit with NAME a symbol: first at the first dot, then at the last.
         for (size_t dot : {name.find('.'), name.rfind('.')}) {
@@ -533,9 +697,10 @@ int32_t CEvalEquation::EvaluateName(std::string_view term)
 
     host_.NameNotFound(name);
     if (host_.Pass() == 2 || (host_.Pass() == 1 && host_.DefiningSymbol())) {
-        host_.ReportMessage(
-            StrFormat(" Undefined symbol/label: %.*s", static_cast<int>(name.size()), name.data()),
-            kMessageError);
+        const char* format = host_.IsRegisterSymbol(name) ? " Register symbol used as a value: %.*s"
+                                                          : " Undefined symbol/label: %.*s";
+        host_.ReportMessage(StrFormat(format, static_cast<int>(name.size()), name.data()),
+                            kMessageError);
     }
     return 0;
 }

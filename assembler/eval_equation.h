@@ -36,12 +36,23 @@ private:
     int32_t EvaluateRange(const std::string& text, size_t first, size_t last);
     int32_t EvaluateTerm(const std::string& text, size_t first, size_t last);
     int32_t EvaluateNumber(std::string_view term);
+    int32_t EvaluateCStyleHex(std::string_view term);
+    int32_t ConvertDigits(std::string_view term, std::string_view digits, int base, size_t len);
+    int32_t EvaluateQuoted(std::string_view term);
     int32_t EvaluateName(std::string_view term);
+    // Whether syntax faults of a term are reported in this evaluation.
+    bool ReportsSyntax() const;
+    // Reports what term holds behind its first used characters, unless it
+    // is only an operator.
+    void CheckLeftover(std::string_view term, size_t used);
+    // Prepared text as the source wrote it, for messages.
+    std::string Readable(std::string_view text, int depth = 0) const;
     int32_t ApplyBinary(char op, int32_t left, int32_t right) const;
 
     IEvalHost& host_;
     bool dotUsed_ = false;
     int steps_ = 0;
+    bool prepared_ok_ = true;
     std::string prepared_;
     std::vector<std::string> groups_;
     int depth_ = 0;

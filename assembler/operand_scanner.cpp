@@ -1,17 +1,11 @@
 #include "assembler/operand_scanner.h"
 
+#include "assembler/scan_text.h"
 #include "common/text_util.h"
 
 namespace {
 
 constexpr size_t kMaxField = 78;
-
-// 'x' is one character constant, even when x is a comma or a semicolon: the
-// evaluator reads it that way, so the operand boundaries must agree.
-bool IsCharConstant(std::string_view text, size_t i)
-{
-    return text[i] == '\'' && i + 2 < text.size() && text[i + 2] == '\'';
-}
 
 // The first position at or after from that holds one of stops, outside
 // character constants; text.size() when there is none.
@@ -19,7 +13,8 @@ size_t FindOutsideConstants(std::string_view text, size_t from, bool (*stops)(ch
 {
     size_t i = from;
     while (i < text.size()) {
-        if (IsCharConstant(text, i)) {
+        // The evaluator reads 'x' as one constant, so the boundaries must agree.
+        if (scan::IsCharConstant(text, i)) {
             i += 3;
             continue;
         }

@@ -1,6 +1,7 @@
 #include "assembler/output_files.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdarg>
 #include <cstring>
 
@@ -11,8 +12,8 @@ bool COutFile::Create(const std::filesystem::path& path)
     Close();
     file_ = std::fopen(path.c_str(), "wb");
     if (file_ != nullptr) {
-        buffer_.resize(1 << 16);
-        std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
+        buffer_.clear();
+        buffer_.reserve(kFlushSize + 4096);
     }
     return file_ != nullptr;
 }
@@ -20,22 +21,26 @@ bool COutFile::Create(const std::filesystem::path& path)
 void COutFile::Close()
 {
     if (file_ != nullptr) {
+        Flush();
         std::fclose(file_);
         file_ = nullptr;
     }
+    buffer_.clear();
 }
 
-void COutFile::Write(std::string_view text)
+void COutFile::Flush()
 {
-    if (file_ != nullptr && !text.empty()) {
-        std::fwrite(text.data(), 1, text.size(), file_);
+    if (file_ != nullptr && !buffer_.empty()) {
+        std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
     }
+    buffer_.clear();
 }
 
 void COutFile::WriteBytes(const void* data, size_t size)
 {
-    if (file_ != nullptr && size > 0) {
-        std::fwrite(data, 1, size, file_);
+    if (file_ != nullptr) {
+        buffer_.append(static_cast<const char*>(data), size);
+        FlushIfFull();
     }
 }
 
@@ -46,8 +51,46 @@ void COutFile::Printf(const char* format, ...)
     }
     va_list args;
     va_start(args, format);
-    std::vfprintf(file_, format, args);
+    buffer_ += StrFormatV(format, args);
     va_end(args);
+    FlushIfFull();
+}
+
+namespace {
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+void AppendHex(std::string& text, unsigned value, int digits)
+{
+    char buffer[8];
+    for (int i = digits - 1; i >= 0; --i, value >>= 4) {
+        buffer[i] = kHexDigits[value & 0xF];
+    }
+    text.append(buffer, static_cast<size_t>(digits));
+}
+
+} // namespace
+
+void AppendDecimal(std::string& text, long value, int width)
+{
+    // Written from the right end of the buffer, then padded on the left.
+    char buffer[48];
+    char* end = buffer + sizeof buffer;
+    char* p = end;
+    unsigned long magnitude =
+        value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) {
+        *--p = '-';
+    }
+    const int clampedWidth = std::min(width, 24);
+    while (end - p < clampedWidth) {
+        *--p = ' ';
+    }
+    text.append(p, static_cast<size_t>(end - p));
 }
 
 // --- HEX -------------------------------------------------------------------
@@ -60,33 +103,35 @@ void CHexWriter::Reset()
 
 std::string CHexWriter::FormatRecord(uint16_t address, const uint8_t* data, size_t count)
 {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string line;
-    line.reserve(11 + 2 * count + 2);
+    AppendRecord(line, address, data, count);
+    return line;
+}
+
+void CHexWriter::AppendRecord(std::string& line, uint16_t address, const uint8_t* data,
+                              size_t count)
+{
     unsigned sum = static_cast<unsigned>(count) + (address >> 8) + (address & 0xFF);
-    auto put = [&](unsigned byte) {
-        line += kHex[(byte >> 4) & 0xF];
-        line += kHex[byte & 0xF];
-    };
     line += ':';
-    put(static_cast<unsigned>(count));
-    put(address >> 8);
-    put(address & 0xFF);
-    put(0);
+    AppendHex(line, static_cast<unsigned>(count) & 0xFF, 2);
+    AppendHex(line, address, 4);
+    line += "00";
     for (size_t i = 0; i < count; ++i) {
-        put(data[i]);
+        AppendHex(line, data[i], 2);
         sum += data[i];
     }
-    put((0x100 - (sum & 0xFF)) & 0xFF);
+    AppendHex(line, (0x100 - (sum & 0xFF)) & 0xFF, 2);
     line += "\r\n";
-    return line;
 }
 
 void CHexWriter::AddByte(uint8_t value)
 {
     bytes_[count_++] = value;
     if (count_ == sizeof bytes_) {
-        file_.Write(FormatRecord(start_, bytes_, count_));
+        if (file_.IsOpen()) {
+            AppendRecord(file_.Buffer(), start_, bytes_, count_);
+            file_.FlushIfFull();
+        }
         start_ = static_cast<uint16_t>(start_ + count_);
         count_ = 0;
     }
@@ -95,7 +140,10 @@ void CHexWriter::AddByte(uint8_t value)
 void CHexWriter::Flush(int32_t address)
 {
     if (count_ > 0) {
-        file_.Write(FormatRecord(start_, bytes_, count_));
+        if (file_.IsOpen()) {
+            AppendRecord(file_.Buffer(), start_, bytes_, count_);
+            file_.FlushIfFull();
+        }
         count_ = 0;
     }
     start_ = static_cast<uint16_t>(address);
@@ -114,6 +162,7 @@ void CListingWriter::Reset(const std::string& mainPath)
     pageLength = 66;
     topMargin = 5;
     bottomMargin = 4;
+    paging = true;
     title.clear();
     subtitle.clear();
     page_ = 1;
@@ -126,21 +175,54 @@ void CListingWriter::WritePageHeader()
     if (clock_) {
         now = clock_();
     } else {
+        // Converted once a second: a long listing has thousands of pages.
         const std::time_t t = std::time(nullptr);
-        localtime_r(&t, &now);
-    }
-    const std::string date =
-        StrFormat("%02d/%02d/%02d", now.tm_mon + 1, now.tm_mday, now.tm_year % 100);
-    const std::string time = StrFormat("%02d:%02d:%02d", now.tm_hour, now.tm_min, now.tm_sec);
-    file_.Printf("%s Assembler           Version %d.%02d   %s %s    Page %d\r\n", "8051", 1, 0,
-                 date.c_str(), time.c_str(), page_);
-    file_.Printf("%s\r\n", mainPath_.c_str());
-    file_.Printf("%s\r\n", title.c_str());
-    file_.Printf("%s\r\n", page_ == 1 ? "" : subtitle.c_str());
-    for (int n = 5; n <= topMargin; ++n) {
-        file_.Write("\r\n");
+        if (t != headerTime_) {
+            headerTime_ = t;
+            localtime_r(&t, &headerTm_);
+        }
+        now = headerTm_;
     }
     lineOnPage_ = topMargin + 1;
+    if (!file_.IsOpen()) {
+        return;
+    }
+    // "%s Assembler           Version %d.%02d   %s %s    Page %d" with the
+    // date as %02d/%02d/%02d and the time as %02d:%02d:%02d.
+    const auto two = [](std::string& out, int value) {
+        if (value >= 0 && value < 10) {
+            out += '0';
+        }
+        AppendDecimal(out, value, 0);
+    };
+    std::string& out = file_.Buffer();
+    out += "8051 Assembler           Version 1.00   ";
+    two(out, now.tm_mon + 1);
+    out += '/';
+    two(out, now.tm_mday);
+    out += '/';
+    two(out, now.tm_year % 100);
+    out += ' ';
+    two(out, now.tm_hour);
+    out += ':';
+    two(out, now.tm_min);
+    out += ':';
+    two(out, now.tm_sec);
+    out += "    Page ";
+    AppendDecimal(out, page_, 0);
+    out += "\r\n";
+    out += mainPath_;
+    out += "\r\n";
+    out += title;
+    out += "\r\n";
+    if (page_ != 1) {
+        out += subtitle;
+    }
+    out += "\r\n";
+    for (int n = 5; n <= topMargin; ++n) {
+        out += "\r\n";
+    }
+    file_.FlushIfFull();
 }
 
 void CListingWriter::NewPage()
@@ -154,110 +236,141 @@ void CListingWriter::NewPage()
 void CListingWriter::CountLine()
 {
     ++lineOnPage_;
-    if (lineOnPage_ > pageLength - bottomMargin) {
+    if (paging && lineOnPage_ > pageLength - bottomMargin) {
         NewPage();
-    }
-}
-
-std::string CListingWriter::SourceText(std::string_view source) const
-{
-    std::string text;
-    AppendSourceText(text, source);
-    return text;
-}
-
-void CListingWriter::AppendSourceText(std::string& line, std::string_view source) const
-{
-    size_t end = 0;
-    while (end < source.size() && source[end] != '\r' && source[end] != '\n') {
-        ++end;
-    }
-    source = source.substr(0, end);
-    const size_t start = line.size();
-    for (char c : source) {
-        if (c == '\t' && tabWidth > 0) {
-            const size_t column = line.size() - start;
-            line.append(static_cast<size_t>(tabWidth) - column % tabWidth, ' ');
-        } else {
-            line += c;
-        }
-    }
-}
-
-void CListingWriter::PadToSourceColumn(std::string& line) const
-{
-    if (line.size() < kSourceColumn - 1) {
-        line.append(kSourceColumn - 1 - line.size(), ' ');
     }
 }
 
 namespace {
 
-const char kHexDigits[] = "0123456789ABCDEF";
-
-void AppendHex(std::string& text, unsigned value, int digits)
+// The characters that end a run of plain source text.
+constexpr std::array<bool, 256> MakeSourceStops()
 {
-    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
-        text += kHexDigits[(value >> shift) & 0xF];
+    std::array<bool, 256> stops{};
+    stops['\t'] = stops['\r'] = stops['\n'] = true;
+    return stops;
+}
+constexpr std::array<bool, 256> kSourceStops = MakeSourceStops();
+
+} // namespace
+
+void CListingWriter::AppendSourceText(std::string& line, std::string_view source) const
+{
+    const size_t start = line.size();
+    const char* p = source.data();
+    const char* end = p + source.size();
+    while (p < end) {
+        const char* run = p;
+        while (p < end && !kSourceStops[static_cast<unsigned char>(*p)]) {
+            ++p;
+        }
+        line.append(run, static_cast<size_t>(p - run));
+        if (p == end || *p != '\t') {
+            return; // the line end
+        }
+        if (tabWidth > 0) {
+            const size_t column = line.size() - start;
+            line.append(static_cast<size_t>(tabWidth) - column % tabWidth, ' ');
+        } else {
+            line += '\t';
+        }
+        ++p;
     }
 }
 
-} // namespace
+void CListingWriter::PadToSourceColumn(std::string& line, size_t start) const
+{
+    const size_t used = line.size() - start;
+    if (used < kSourceColumn - 1) {
+        line.append(kSourceColumn - 1 - used, ' ');
+    }
+}
+
+// Lines are composed straight into the file's buffer.
+void CListingWriter::EndLine()
+{
+    file_.Buffer().append("\r\n", 2);
+    file_.FlushIfFull();
+    CountLine();
+}
 
 void CListingWriter::WriteLine(int lineNumber, int32_t address, const uint8_t* bytes, size_t count,
                                std::string_view source)
 {
-    // The listing's hottest path: formatted by hand.
-    char number[16];
-    std::snprintf(number, sizeof number, "%5d ", lineNumber);
-    line_.assign(number);
-    AppendHex(line_, static_cast<unsigned>(address) & 0xFFFF, 4);
-    for (size_t i = 0; i < count; ++i) {
-        line_ += ' ';
-        AppendHex(line_, bytes[i], 2);
+    if (!file_.IsOpen()) {
+        return;
     }
-    PadToSourceColumn(line_);
-    AppendSourceText(line_, source);
-    WriteRaw(line_);
+    std::string& out = file_.Buffer();
+    const size_t start = out.size();
+    AppendDecimal(out, lineNumber, 5);
+    out += ' ';
+    AppendHex(out, static_cast<unsigned>(address) & 0xFFFF, 4);
+    for (size_t i = 0; i < count; ++i) {
+        out += ' ';
+        AppendHex(out, bytes[i], 2);
+    }
+    PadToSourceColumn(out, start);
+    AppendSourceText(out, source);
+    EndLine();
 }
 
 void CListingWriter::WriteNumberedSource(int lineNumber, std::string_view source)
 {
-    std::string line = StrFormat("%5d", lineNumber);
-    PadToSourceColumn(line);
-    line += SourceText(source);
-    WriteRaw(line);
+    if (!file_.IsOpen()) {
+        return;
+    }
+    std::string& out = file_.Buffer();
+    const size_t start = out.size();
+    AppendDecimal(out, lineNumber, 5);
+    PadToSourceColumn(out, start);
+    AppendSourceText(out, source);
+    EndLine();
 }
 
 void CListingWriter::WriteSource(std::string_view source)
 {
-    std::string line(kSourceColumn - 1, ' ');
-    line += SourceText(source);
-    WriteRaw(line);
+    if (!file_.IsOpen()) {
+        return;
+    }
+    std::string& out = file_.Buffer();
+    out.append(kSourceColumn - 1, ' ');
+    AppendSourceText(out, source);
+    EndLine();
 }
 
 void CListingWriter::WriteRaw(std::string_view text)
 {
-    file_.Write(text);
-    file_.Write("\r\n");
-    CountLine();
+    if (!file_.IsOpen()) {
+        return;
+    }
+    file_.Buffer() += text;
+    EndLine();
 }
 
 void CListingWriter::WriteHexRecord(int lineNumber, int32_t address, int count, int recordAddress,
                                     const std::vector<uint8_t>& data, std::string_view source)
 {
-    std::string line = StrFormat(
-        "%5d %04X %02X%04X00", lineNumber, static_cast<unsigned>(address) & 0xFFFF,
-        static_cast<unsigned>(count) & 0xFF, static_cast<unsigned>(recordAddress) & 0xFFFF);
-    PadToSourceColumn(line);
-    line += SourceText(source);
-    WriteRaw(line);
+    if (!file_.IsOpen()) {
+        return;
+    }
+    std::string& out = file_.Buffer();
+    const size_t start = out.size();
+    AppendDecimal(out, lineNumber, 5);
+    out += ' ';
+    AppendHex(out, static_cast<unsigned>(address) & 0xFFFF, 4);
+    out += ' ';
+    AppendHex(out, static_cast<unsigned>(count) & 0xFF, 2);
+    AppendHex(out, static_cast<unsigned>(recordAddress) & 0xFFFF, 4);
+    out += "00";
+    PadToSourceColumn(out, start);
+    AppendSourceText(out, source);
+    EndLine();
     for (size_t i = 0; i < data.size(); i += 4) {
-        line.assign(11, ' ');
+        file_.Buffer().append(11, ' ');
         for (size_t k = i; k < data.size() && k < i + 4; ++k) {
-            line += StrFormat("%02X", data[k]);
+            AppendHex(file_.Buffer(), data[k], 2);
         }
-        WriteRaw(line);
+        EndLine();
     }
 }
 
@@ -267,36 +380,59 @@ void CListingWriter::WriteDataLines(int lineNumber, int32_t address,
 {
     const size_t first = std::min(bytes.size(), perLine);
     WriteLine(lineNumber, address, bytes.data(), first, source);
+    if (!file_.IsOpen()) {
+        return;
+    }
     for (size_t i = first; i < bytes.size(); i += perLine) {
-        std::string line = StrFormat(
-            "      %04X", (static_cast<unsigned>(address) + static_cast<unsigned>(i)) & 0xFFFFu);
+        std::string& out = file_.Buffer();
+        out.append(6, ' ');
+        AppendHex(out, (static_cast<unsigned>(address) + static_cast<unsigned>(i)) & 0xFFFFu, 4);
         for (size_t k = i; k < bytes.size() && k < i + perLine; ++k) {
-            line += StrFormat(" %02X", bytes[k]);
+            out += ' ';
+            AppendHex(out, bytes[k], 2);
         }
-        WriteRaw(line);
+        EndLine();
     }
 }
 
 void CListingWriter::WriteMessage(std::string_view source, std::string_view text, int kind)
 {
+    if (!file_.IsOpen()) {
+        return;
+    }
     file_.Write("\r\n");
     CountLine();
     WriteSource(source);
-    std::string line = kind == 1 ? " **** Warning: " : " **** Error  : ";
-    line += text;
-    WriteRaw(line);
+    file_.Buffer() += kind == 1 ? " **** Warning: " : " **** Error  : ";
+    file_.Buffer() += text;
+    EndLine();
 }
 
 void CListingWriter::WriteSymbolTables(const CSymbolTable& symbols, const CSymbolTable& labels)
 {
     auto table = [this](const char* heading, const CSymbolTable& names) {
         file_.Write(heading);
-        for (const auto& [key, record] : names) {
-            file_.Printf("  %-40s", record.name.c_str());
-            file_.Printf("  %06lX  %ld\r\n",
-                         static_cast<unsigned long>(static_cast<uint32_t>(record.value)),
-                         static_cast<long>(record.value));
-        }
+        names.ForEachSorted([this](const SymbolRecord& entry) {
+            const SymbolRecord* record = &entry;
+            // "  %-40s  %06lX  %ld\r\n"
+            std::string& out = file_.Buffer();
+            out += "  ";
+            out += record->name;
+            if (record->name.size() < 40) {
+                out.append(40 - record->name.size(), ' ');
+            }
+            out += "  ";
+            const auto value = static_cast<uint32_t>(record->value);
+            int digits = 8;
+            while (digits > 6 && (value >> (4 * (digits - 1))) == 0) {
+                --digits;
+            }
+            AppendHex(out, value, digits);
+            out += "  ";
+            AppendDecimal(out, record->value, 0);
+            out += "\r\n";
+            file_.FlushIfFull();
+        });
     };
     table("\r\nDefined Symbols:\r\n", symbols);
     table("\r\nDefined Labels:\r\n", labels);
@@ -304,14 +440,47 @@ void CListingWriter::WriteSymbolTables(const CSymbolTable& symbols, const CSymbo
 
 // --- Symbol and link files ---------------------------------------------------
 
+void CSymbolFileWriter::Begin()
+{
+    collecting_ = true;
+    text_.clear();
+}
+
 void CSymbolFileWriter::WriteSymbol(const std::string& name, int32_t value)
 {
-    file_.Printf("%-10s %5ld\r\n", name.c_str(), static_cast<long>(value));
+    // "%-10s %5ld\r\n"
+    text_ += name;
+    if (name.size() < 10) {
+        text_.append(10 - name.size(), ' ');
+    }
+    text_ += ' ';
+    AppendDecimal(text_, value, 5);
+    text_ += "\r\n";
 }
 
 void CSymbolFileWriter::WriteLabel(const std::string& name, int32_t value)
 {
-    file_.Printf("%s %ld\r\n", name.c_str(), static_cast<long>(value));
+    // "%s %ld\r\n"
+    text_ += name;
+    text_ += ' ';
+    AppendDecimal(text_, value, 0);
+    text_ += "\r\n";
+}
+
+bool CSymbolFileWriter::Save(const std::filesystem::path& path)
+{
+    COutFile file;
+    if (!file.Create(path)) {
+        return false;
+    }
+    file.Write(text_);
+    return true;
+}
+
+void CSymbolFileWriter::Discard()
+{
+    collecting_ = false;
+    text_.clear();
 }
 
 void CLinkFileWriter::WriteRecord(int32_t value, int32_t operandAddress, std::string_view name)

@@ -13,9 +13,13 @@
 
 // A file written as raw bytes (line ends are written as given), replacing
 // any older file. A file that could not be created swallows its writes.
+// Text is gathered in a buffer of the writer's own and written in large
+// pieces; formatters may append to Buffer() directly, then FlushIfFull().
 class COutFile
 {
 public:
+    static constexpr size_t kFlushSize = 1 << 16;
+
     COutFile() = default;
     ~COutFile() { Close(); }
     COutFile(const COutFile&) = delete;
@@ -24,14 +28,33 @@ public:
     bool Create(const std::filesystem::path& path);
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
-    void Write(std::string_view text);
+    void Write(std::string_view text)
+    {
+        if (file_ != nullptr) {
+            buffer_ += text;
+            FlushIfFull();
+        }
+    }
     void WriteBytes(const void* data, size_t size);
     void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+    std::string& Buffer() { return buffer_; }
+    void FlushIfFull()
+    {
+        if (buffer_.size() >= kFlushSize) {
+            Flush();
+        }
+    }
+
 private:
+    void Flush();
+
     std::FILE* file_ = nullptr;
-    std::vector<char> buffer_;
+    std::string buffer_;
 };
+
+// value in decimal, right-aligned in width columns ("%*ld").
+void AppendDecimal(std::string& text, long value, int width);
 
 // The Intel HEX file: data records of at most 16 contiguous bytes, cut at
 // ORG and END, then the end record.
@@ -49,6 +72,8 @@ public:
     void WriteEndRecord();
 
     static std::string FormatRecord(uint16_t address, const uint8_t* data, size_t count);
+    static void AppendRecord(std::string& line, uint16_t address, const uint8_t* data,
+                             size_t count);
 
 private:
     COutFile file_;
@@ -98,37 +123,47 @@ public:
     int pageLength = 66;
     int topMargin = 5;
     int bottomMargin = 4;
+    bool paging = true; // full pages begin new ones ($NOPAGING turns it off)
     std::string title;
     std::string subtitle;
 
 private:
-    void PadToSourceColumn(std::string& line) const;
+    // Blanks up to the source column of the line that starts at start.
+    void PadToSourceColumn(std::string& line, size_t start) const;
     // The source up to its line end, tabs expanded to the tab stops as the
     // editor shows them.
-    std::string SourceText(std::string_view source) const;
     void AppendSourceText(std::string& line, std::string_view source) const;
+    // Ends the line being composed in the buffer and counts it.
+    void EndLine();
 
     COutFile file_;
     std::string mainPath_;
     std::function<std::tm()> clock_;
-    std::string line_; // reused to keep the listing free of allocations
     int page_ = 1;
     int lineOnPage_ = 1;
+    std::time_t headerTime_ = -1; // the local time of the last header, kept for reuse
+    std::tm headerTm_{};
 };
 
-// The pass-1 symbol file and the pass-2 link file.
+// The pass-1 symbol file. Its lines are collected while pass 1 runs and
+// written when it ends, once every file the pass reads is known.
 class CSymbolFileWriter
 {
 public:
-    bool Create(const std::filesystem::path& path) { return file_.Create(path); }
-    bool IsOpen() const { return file_.IsOpen(); }
-    void Close() { file_.Close(); }
+    void Begin();
+    bool IsOpen() const { return collecting_; }
     void WriteSymbol(const std::string& name, int32_t value);
     void WriteLabel(const std::string& name, int32_t value);
+    // Writes the collected lines; false when the file cannot be created.
+    bool Save(const std::filesystem::path& path);
+    void Discard();
 
 private:
-    COutFile file_;
+    bool collecting_ = false;
+    std::string text_;
 };
+
+// The pass-2 link file.
 
 class CLinkFileWriter
 {

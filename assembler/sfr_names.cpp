@@ -1,7 +1,10 @@
 #include "assembler/sfr_names.h"
 
-#include <unordered_map>
+#include <algorithm>
+#include <cstdint>
+#include <utility>
 
+#include "assembler/scan_text.h"
 #include "common/text_util.h"
 
 namespace {
@@ -64,15 +67,29 @@ std::vector<NamedAddress> BuildBitTable()
     return table;
 }
 
-using NameIndex = std::unordered_map<std::string, int32_t, NoCaseHash, NoCaseEqual>;
+// Every name is at most 8 characters: packed, sorted and searched by number.
+using NameIndex = std::vector<std::pair<uint64_t, int32_t>>;
 
 NameIndex BuildIndex(const std::vector<NamedAddress>& table)
 {
     NameIndex index;
     for (const NamedAddress& entry : table) {
-        index.emplace(entry.name, entry.address); // first entry wins, as a top-down search
+        const uint64_t key = scan::PackUpper(entry.name);
+        const bool known = std::any_of(index.begin(), index.end(),
+                                       [key](const auto& e) { return e.first == key; });
+        if (!known) { // the first entry wins, as a search from the top
+            index.emplace_back(key, entry.address);
+        }
     }
+    std::sort(index.begin(), index.end());
     return index;
+}
+
+int32_t Lookup(const NameIndex& index, std::string_view name)
+{
+    const uint64_t key = scan::PackUpper(name);
+    const auto it = std::lower_bound(index.begin(), index.end(), std::make_pair(key, INT32_MIN));
+    return key != 0 && it != index.end() && it->first == key ? it->second : -1;
 }
 
 } // namespace
@@ -92,13 +109,11 @@ const std::vector<NamedAddress>& BitNameTable()
 int32_t FindSfrName(std::string_view name)
 {
     static const NameIndex index = BuildIndex(SfrNameTable());
-    auto it = index.find(name);
-    return it == index.end() ? -1 : it->second;
+    return Lookup(index, name);
 }
 
 int32_t FindBitName(std::string_view name)
 {
     static const NameIndex index = BuildIndex(BitNameTable());
-    auto it = index.find(name);
-    return it == index.end() ? -1 : it->second;
+    return Lookup(index, name);
 }

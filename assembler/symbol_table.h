@@ -1,56 +1,218 @@
 #pragma once
 
-#include <map>
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "common/text_util.h"
 #include "simulator/assembler_link.h"
 
-// Names of one kind (symbols or labels), ordered case-insensitively for the
-// listing; the record keeps the name as first written. A hash index beside
-// the ordered map keeps lookups flat on large sources.
+// Names of one kind (symbols or labels); the record keeps the name as first
+// written. Names are found without regard to letter case through an open
+// hash table whose slots keep each name's hash, so a lookup touches one slot
+// and, mostly, one record; large sources look names up constantly. The
+// listing's order (both names folded to lower case, then compared byte by
+// byte) is only built when the listing asks for it, after the passes.
 class CSymbolTable
 {
 public:
-    using Map = std::map<std::string, SymbolRecord, NoCaseLess>;
-
     CSymbolTable() = default;
     CSymbolTable(const CSymbolTable&) = delete;
     CSymbolTable& operator=(const CSymbolTable&) = delete;
 
-    const SymbolRecord* Find(std::string_view name) const
-    {
-        auto it = index_.find(name);
-        return it == index_.end() ? nullptr : it->second;
-    }
+    const SymbolRecord* Find(std::string_view name) const { return Lookup(name); }
 
     // Inserts a new record; a name already present only gets the new value.
     // Returns true when the name was new.
     bool Insert(const SymbolRecord& record)
     {
-        auto found = index_.find(std::string_view(record.name));
-        if (found != index_.end()) {
-            found->second->value = record.value;
+        if (SymbolRecord* found = Lookup(record.name)) {
+            found->value = record.value;
             return false;
         }
-        auto [it, inserted] = map_.emplace(record.name, record);
-        // Map nodes never move, so the index may point into them.
-        index_.emplace(std::string_view(it->first), &it->second);
-        return inserted;
+        InsertNew(record);
+        return true;
     }
 
-    void Clear()
+    // Inserts a record whose name the caller has just failed to find.
+    void InsertNew(const SymbolRecord& record)
     {
-        index_.clear();
-        map_.clear();
+        if ((records_.size() + 1) * 2 > slots_.size()) {
+            Grow();
+        }
+        records_.push_back(record); // a deque: earlier records never move
+        Place(Slot{Tag(Hash(record.name)), static_cast<uint32_t>(records_.size())});
     }
-    size_t Size() const { return map_.size(); }
-    Map::const_iterator begin() const { return map_.begin(); }
-    Map::const_iterator end() const { return map_.end(); }
 
 private:
-    Map map_;
-    std::unordered_map<std::string_view, SymbolRecord*, NoCaseHash, NoCaseEqual> index_;
+    SymbolRecord* Lookup(std::string_view name) const
+    {
+        if (slots_.empty()) {
+            return nullptr;
+        }
+        const uint32_t tag = Tag(Hash(name));
+        for (size_t i = Home(tag);; i = (i + 1) & (slots_.size() - 1)) {
+            const Slot slot = slots_[i];
+            if (slot.number == 0) {
+                return nullptr;
+            }
+            if (slot.tag == tag) {
+                SymbolRecord& record = records_[slot.number - 1];
+                if (EqualFolded(record.name, name)) {
+                    return &record;
+                }
+            }
+        }
+    }
+
+public:
+    void Clear()
+    {
+        records_.clear();
+        slots_.clear();
+        shift_ = 32;
+    }
+    size_t Size() const { return records_.size(); }
+
+    // Calls visit(record) for every record, in the listing's order.
+    template <typename Visit> void ForEachSorted(Visit visit) const
+    {
+        // The first 8 folded characters, packed high byte first, order most
+        // pairs with one comparison of numbers.
+        Keyed keyed;
+        keyed.reserve(records_.size());
+        for (const SymbolRecord& record : records_) {
+            uint64_t prefix = 0;
+            for (size_t i = 0; i < 8; ++i) {
+                const unsigned char c = i < record.name.size()
+                                            ? FoldLower(static_cast<unsigned char>(record.name[i]))
+                                            : 0;
+                prefix = (prefix << 8) | c;
+            }
+            keyed.emplace_back(prefix, &record);
+        }
+        SortByPrefix(keyed);
+        // Names that share their first 8 characters: by the rest.
+        for (size_t i = 0; i < keyed.size();) {
+            size_t j = i + 1;
+            while (j < keyed.size() && keyed[j].first == keyed[i].first) {
+                ++j;
+            }
+            if (j - i > 1) {
+                std::sort(keyed.begin() + static_cast<std::ptrdiff_t>(i),
+                          keyed.begin() + static_cast<std::ptrdiff_t>(j),
+                          [](const auto& a, const auto& b) {
+                              return CompareFolded(a.second->name, b.second->name) < 0;
+                          });
+            }
+            i = j;
+        }
+        for (const auto& entry : keyed) {
+            visit(*entry.second);
+        }
+    }
+
+private:
+    using Keyed = std::vector<std::pair<uint64_t, const SymbolRecord*>>;
+
+    // A radix sort by the packed prefix, a byte a pass from the lowest; a
+    // byte that all prefixes share (most of them, in long tables of similar
+    // names) costs only its count.
+    static void SortByPrefix(Keyed& keyed)
+    {
+        Keyed other(keyed.size());
+        for (int shift = 0; shift < 64; shift += 8) {
+            size_t counts[256] = {};
+            for (const auto& entry : keyed) {
+                ++counts[(entry.first >> shift) & 0xFF];
+            }
+            if (std::find(std::begin(counts), std::end(counts), keyed.size()) != std::end(counts)) {
+                continue;
+            }
+            size_t start = 0;
+            for (size_t& count : counts) {
+                const size_t n = count;
+                count = start;
+                start += n;
+            }
+            for (const auto& entry : keyed) {
+                other[counts[(entry.first >> shift) & 0xFF]++] = entry;
+            }
+            keyed.swap(other);
+        }
+    }
+
+    // Eight bytes a slot: the table stays small, and so do its page faults.
+    struct Slot
+    {
+        uint32_t tag = 0;    // the high half of the name's hash
+        uint32_t number = 0; // 1 + the record's index; 0: an empty slot
+    };
+
+    static uint64_t Hash(std::string_view name)
+    {
+        uint64_t hash = 14695981039346656037ull;
+        for (char c : name) {
+            hash = (hash ^ FoldLower(static_cast<unsigned char>(c))) * 1099511628211ull;
+        }
+        return hash;
+    }
+    static uint32_t Tag(uint64_t hash) { return static_cast<uint32_t>(hash >> 32); }
+    // The product's high bits: its low bits depend only on the tag's low
+    // bits, and names that differ in their last character share too many.
+    size_t Home(uint32_t tag) const { return static_cast<size_t>((tag * 0x9E3779B1u) >> shift_); }
+    void Place(Slot slot)
+    {
+        size_t i = Home(slot.tag);
+        while (slots_[i].number != 0) {
+            i = (i + 1) & (slots_.size() - 1);
+        }
+        slots_[i] = slot;
+    }
+    void Grow()
+    {
+        const std::vector<Slot> old = std::move(slots_);
+        const size_t size = std::max<size_t>(64, old.size() * 2);
+        slots_.assign(size, Slot{});
+        shift_ = 32 - std::countr_zero(size);
+        for (const Slot& slot : old) {
+            if (slot.number != 0) {
+                Place(slot);
+            }
+        }
+    }
+
+    static bool EqualFolded(std::string_view a, std::string_view b)
+    {
+        if (a.size() != b.size()) {
+            return false;
+        }
+        for (size_t i = 0; i < a.size(); ++i) {
+            if (FoldLower(static_cast<unsigned char>(a[i])) !=
+                FoldLower(static_cast<unsigned char>(b[i]))) {
+                return false;
+            }
+        }
+        return true;
+    }
+    static int CompareFolded(std::string_view a, std::string_view b)
+    {
+        const size_t n = std::min(a.size(), b.size());
+        for (size_t i = 0; i < n; ++i) {
+            const unsigned char x = FoldLower(static_cast<unsigned char>(a[i]));
+            const unsigned char y = FoldLower(static_cast<unsigned char>(b[i]));
+            if (x != y) {
+                return x < y ? -1 : 1;
+            }
+        }
+        return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+    }
+
+    mutable std::deque<SymbolRecord> records_; // Find hands out records for reading only
+    std::vector<Slot> slots_;                  // a power of two, at most half full
+    int shift_ = 32;                           // 32 - log2 of the slot count
 };

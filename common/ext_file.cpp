@@ -1,6 +1,40 @@
 #include "common/ext_file.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace {
+
+// The number of characters before the first CR or LF among the n at text.
+// Eight at a time: lines are short, and a call of memchr per line costs more
+// than the line.
+size_t RunBeforeLineEnd(const char* text, size_t n)
+{
+    size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr uint64_t kOnes = 0x0101010101010101ull;
+        constexpr uint64_t kHighs = 0x8080808080808080ull;
+        for (; i + 8 <= n; i += 8) {
+            uint64_t word = 0;
+            std::memcpy(&word, text + i, 8);
+            const uint64_t cr = word ^ (kOnes * '\r');
+            const uint64_t lf = word ^ (kOnes * '\n');
+            // A byte becomes zero where it equals CR or LF; the lowest such
+            // byte is found exactly.
+            const uint64_t found = (((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs;
+            if (found != 0) {
+                return i + static_cast<size_t>(std::countr_zero(found) >> 3);
+            }
+        }
+    }
+    while (i < n && text[i] != '\r' && text[i] != '\n') {
+        ++i;
+    }
+    return i;
+}
+
+} // namespace
 
 CExtFile::CExtFile() : buffer_(kBufferSize) {}
 
@@ -79,41 +113,33 @@ bool CExtFile::ReadLine(std::string& line, size_t limit, bool keepCr)
 
     bool readAny = false;
     while (true) {
-        // Copy the run of ordinary characters at once.
-        if (bufferPos_ < bufferLen_ && line.size() < limit) {
-            const char* begin = buffer_.data() + bufferPos_;
-            size_t n = std::min(bufferLen_ - bufferPos_, limit - line.size());
-            size_t run = 0;
-            while (run < n && begin[run] != '\r' && begin[run] != '\n') {
-                ++run;
-            }
-            if (run > 0) {
-                line.append(begin, run);
-                bufferPos_ += run;
-                readAny = true;
-                continue;
-            }
+        if (bufferPos_ >= bufferLen_ && !Fill()) {
+            return readAny;
         }
         if (line.size() >= limit) {
             // A line of exactly limit characters keeps its own line break.
-            const int next = PeekChar();
+            const char next = buffer_[bufferPos_];
             if (next != '\r' && next != '\n') {
                 return true;
             }
-        }
-        const int c = NextChar();
-        if (c == EOF) {
-            return readAny;
-        }
-        readAny = true;
-        if (c == '\r' || c == '\n') {
-            lastWasCr_ = (c == '\r');
-            if (keepCr) {
-                line.push_back('\r');
+        } else {
+            // Copy the run of ordinary characters at once.
+            const char* begin = buffer_.data() + bufferPos_;
+            const size_t n = std::min(bufferLen_ - bufferPos_, limit - line.size());
+            const size_t run = RunBeforeLineEnd(begin, n);
+            line.append(begin, run);
+            bufferPos_ += run;
+            readAny = readAny || run > 0;
+            if (run == n) {
+                continue; // the buffer or the limit ends first
             }
-            return true;
         }
-        line.push_back(static_cast<char>(c));
+        const char c = buffer_[bufferPos_++];
+        lastWasCr_ = (c == '\r');
+        if (keepCr) {
+            line.push_back('\r');
+        }
+        return true;
     }
 }
 

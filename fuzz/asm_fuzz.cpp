@@ -1,9 +1,12 @@
 // Feeds arbitrary bytes to the assembler: as a whole source file (which may
-// include itself or a second file) and as an expression operand.
+// include itself or a second file) and as an expression operand. An assembly
+// must never change either file. asm.dict holds the dialect's tokens.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 
@@ -30,6 +33,13 @@ void Write(const fs::path& path, const uint8_t* data, size_t size)
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
+bool Holds(const fs::path& path, const uint8_t* data, size_t size)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return text.size() == size && (size == 0 || std::memcmp(text.data(), data, size) == 0);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -53,6 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (++slices > 1000000) {
             __builtin_trap();
         }
+    }
+
+    // Whatever HEXFILE or INCLUDE names, no output may replace a file that
+    // was read (the include file may be written when it was not).
+    const fs::path include = WorkDir() / "inc.a51";
+    if (!Holds(source, data, size) || (modules.FindModule(include.string()) >= 0 &&
+                                       !Holds(include, data + size / 2, size - size / 2))) {
+        __builtin_trap();
     }
 
     CAsmSymbolResolver resolver(assembler);

@@ -123,12 +123,12 @@ TEST(DirectivesTest, ListingControlWarnings)
     EXPECT_TRUE(g.Messages().empty());
 }
 
-TEST(DirectivesTest, DollarWordsIncludeAndIgnoredDirectives)
+TEST(DirectivesTest, DollarWordsThatAreNoControlIncludeAndIgnoredDirectives)
 {
     CAsmFixture f;
-    f.RunSource("$MOD51\r\n\tNAME x\r\n\tPUBLIC a,b\r\n\tEXTERN c\r\n\tRSEG code\r\n\tNOP\r\n");
+    f.RunSource("$NOSUCH\r\n\tNAME x\r\n\tPUBLIC a,b\r\n\tEXTERN c\r\n\tRSEG code\r\n\tNOP\r\n");
     EXPECT_EQ(f.Messages(),
-              Strings{"Error (1): Unable to open include file: " + (f.Dir() / "MOD51").string()});
+              Strings{"Error (1): Unable to open include file: " + (f.Dir() / "NOSUCH").string()});
     EXPECT_EQ(Hex(f.Bytes()), "00");
 }
 

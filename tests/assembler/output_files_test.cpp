@@ -216,3 +216,97 @@ TEST(OutputFilesTest, AFileThatCannotBeCreatedIsReported)
 }
 
 } // namespace
+
+namespace {
+
+// No output may replace a file the assembly reads, whatever name leads to it;
+// the warning names the file, and the rest of the assembly is unchanged.
+TEST(OutputFilesTest, NoOutputReplacesAFileTheAssemblyReads)
+{
+    struct Case
+    {
+        const char* what;
+        const char* source;  // its name; it holds "\tNOP\r\n" behind the prelude
+        const char* prelude; // lines before the NOP
+        const char* kept;    // the file that must keep its content
+        const char* skipped; // the output path the warning names, relative
+    };
+    const Case cases[] = {
+        {"a source named like its HEX", "prog.HEX", "", "prog.HEX", "prog.HEX"},
+        {"like its listing", "prog.LST", "", "prog.LST", "prog.LST"},
+        {"like its symbol file", "prog.SYM", "", "prog.SYM", "prog.SYM"},
+        {"like its link file", "prog.LNK", "", "prog.LNK", "prog.LNK"},
+        {"HEXFILE naming the source", "prog.a51", "\tHEXFILE prog.a51\r\n", "prog.a51", "prog.a51"},
+        {"HEXFILE spelling it otherwise", "prog.a51", "\tHEXFILE sub/../prog.a51\r\n", "prog.a51",
+         "sub/../prog.a51"},
+        {"HEXFILE naming an include", "prog.a51", "\tINCLUDE defs.inc\r\n\tHEXFILE defs.inc\r\n",
+         "defs.inc", "defs.inc"},
+    };
+    for (const Case& c : cases) {
+        CAsmFixture f;
+        f.WriteFile("sub/keep", "");
+        const std::string defs = "K EQU 1\r\n";
+        f.WriteFile("defs.inc", defs);
+        const std::string text = std::string(c.prelude) + "\tNOP\r\n";
+        f.WriteFile(c.source, text);
+        AssemblerOptions options;
+        options.generateSymFile = true;
+        f.Run(c.source, options);
+        const std::string kept = std::string(c.kept) == "defs.inc" ? defs : text;
+        EXPECT_EQ(f.ReadFile(c.kept), kept) << c.what;
+        const std::vector<std::string> messages = f.Messages();
+        ASSERT_EQ(messages.size(), 1u) << c.what;
+        EXPECT_NE(messages[0].find("):  Output skipped, it would overwrite a source: " +
+                                   (f.Dir() / c.skipped).string()),
+                  std::string::npos)
+            << messages[0];
+        EXPECT_EQ(f.assembler.GetErrorCount(), 0) << c.what;
+        EXPECT_EQ(Hex(f.Bytes()), "00") << c.what;
+        // The other outputs are written as always.
+        const std::string base = std::string(c.source).substr(0, std::string(c.source).find('.'));
+        for (const char* ext : {".HEX", ".LST", ".SYM", ".LNK"}) {
+            if (base + ext != c.source &&
+                std::string(c.prelude).find("HEXFILE") == std::string::npos) {
+                EXPECT_TRUE(f.Exists(base + ext)) << c.what << ext;
+            }
+        }
+    }
+}
+
+TEST(OutputFilesTest, ALinkToTheSourceIsNotWrittenThrough)
+{
+    CAsmFixture f;
+    const std::string source = f.WriteFile("test.a51", "\tNOP\r\n");
+    std::filesystem::create_symlink(source, f.Dir() / "test.HEX");
+    f.Run("test.a51");
+    EXPECT_EQ(f.ReadFile("test.a51"), "\tNOP\r\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(f.Dir() / "test.HEX"));
+    EXPECT_EQ(f.Messages(),
+              std::vector<std::string>{"Warning (2):  Output skipped, it would overwrite a "
+                                       "source: " +
+                                       (f.Dir() / "test.HEX").string()});
+}
+
+TEST(OutputFilesTest, OutputsNeverShareAFileNorAreReadBack)
+{
+    // HEXFILE naming the listing: the first created keeps the file.
+    CAsmFixture f;
+    f.RunSource("\tHEXFILE test.LST\r\n\tNOP\r\n");
+    EXPECT_EQ(f.Messages(),
+              std::vector<std::string>{"Warning (3):  Output skipped, another output has the "
+                                       "same file: " +
+                                       (f.Dir() / "test.LST").string()});
+    EXPECT_EQ(f.ReadFile("test.LST"), ":0100000000FF\r\n:00000001FF\r\n");
+
+    // An include met in pass 2 only that names an output being written: read,
+    // it would grow while it is read.
+    CAsmFixture g;
+    g.RunSource("\tIF LATER\r\n\tINCLUDE test.LST\r\n\tENDIF\r\nLATER EQU 1\r\n\tNOP\r\n");
+    EXPECT_EQ(g.Messages(),
+              std::vector<std::string>{"Error (2):  Include file is an output of this assembly: " +
+                                       (g.Dir() / "test.LST").string()});
+    EXPECT_EQ(Hex(g.Bytes()), "00");
+    EXPECT_FALSE(g.assembler.IsAssembling());
+}
+
+} // namespace

@@ -98,3 +98,39 @@ TEST(TextUtilTest, NamesCompareFoldedToLowerCase)
 }
 
 } // namespace
+
+namespace {
+
+// Line ends are searched eight characters at a time: every position of the
+// line end within and across those groups, next to bytes of every value
+// (a CR or LF code plus or minus one among them), must end the line there.
+TEST(ExtFileLineEndTest, EndsAreFoundAtEveryPositionBesideAnyBytes)
+{
+    const fs::path path =
+        fs::temp_directory_path() /
+        ("extfile-ends-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    const std::string fillers[] = {"abcdefghijklmnopqrstuvwxyz", "\x0C\x0E\x09\x0B\x8D\x8A\xFF\x01",
+                                   std::string("\x00\x80\x0D\x0A", 2) + "\x8D\x8A\x0C\x0E"};
+    for (const std::string& filler : fillers) {
+        for (size_t length = 0; length < 20; ++length) {
+            for (const char* end : {"\r\n", "\r", "\n"}) {
+                std::string text;
+                for (size_t i = 0; i < length; ++i) {
+                    text += filler[i % filler.size()];
+                }
+                std::ofstream(path, std::ios::binary) << text << end << "next" << end;
+                CExtFile file;
+                ASSERT_TRUE(file.Open(path));
+                std::string line;
+                ASSERT_TRUE(file.ReadLine(line, 254, true));
+                EXPECT_EQ(line, text + "\r") << length;
+                ASSERT_TRUE(file.ReadLine(line, 254, true));
+                EXPECT_EQ(line, "next\r") << length;
+                EXPECT_FALSE(file.ReadLine(line, 254, true));
+            }
+        }
+    }
+    fs::remove(path);
+}
+
+} // namespace

@@ -61,6 +61,50 @@ TEST_F(Asm51Test, ErrorsGiveStatusOneAndOptionsSwitchFiles)
     EXPECT_FALSE(fs::exists(dir_ / "every_message.SYM"));
 }
 
+TEST_F(Asm51Test, GnuErrorFormatNamesFileAndLineForEditors)
+{
+    const fs::path inc = dir_ / "defs.inc";
+    std::ofstream(inc, std::ios::binary) << "\tNOP\r\n\tMOV A,#1Q\r\n";
+    const fs::path source = dir_ / "p.a51";
+    std::ofstream(source, std::ios::binary) << "\tINCLUDE defs.inc\r\nX EQU 1\r\nX EQU 2\r\n"
+                                               "\tPAGE 5\r\n\tMOV A,#12x\r\n";
+    const RunResult gnu = RunTool(ASM51_PATH, "--error-format gnu " + source.string());
+    EXPECT_EQ(gnu.status, 1);
+    const std::string s = source.string();
+    EXPECT_EQ(gnu.out, "Assembling " + s + "\n" + inc.string() + ":2: error: Invalid base\n" + s +
+                           ":3: error: Duplicate label/symbol X\n" + s +
+                           ":3: error: Symbol already defined -> X\n"
+                           "Pass 1 complete\n" +
+                           s +
+                           ":4: warning: Specified page length (5) is outside limits "
+                           "(10 - 255).\n" +
+                           s +
+                           ":5: error: Unexpected text after 12: x\n"
+                           "Pass 2 complete\nEnding address: 5\n\n"
+                           "Done - 4 error(s), 1 warning(s)\n");
+    // The default stays the IDE's text.
+    const RunResult ide = RunTool(ASM51_PATH, source.string());
+    EXPECT_NE(ide.out.find("\nError: " + inc.string() + " (2):  Invalid base\n"),
+              std::string::npos);
+    EXPECT_EQ(RunTool(ASM51_PATH, "--error-format ide " + source.string()).out, ide.out);
+    EXPECT_EQ(RunTool(ASM51_PATH, "--error-format msvc " + source.string()).status, 2);
+}
+
+TEST_F(Asm51Test, ASourceNamedLikeItsHexFileIsNotOverwritten)
+{
+    const fs::path source = dir_ / "prog.HEX";
+    const std::string records = ":03000000020030CB\r\n:00000001FF\r\n";
+    std::ofstream(source, std::ios::binary) << records;
+    const RunResult r = RunTool(ASM51_PATH, source.string());
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("Output skipped, it would overwrite a source: " + source.string()),
+              std::string::npos)
+        << r.out;
+    std::ifstream in(source, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), records);
+    EXPECT_TRUE(fs::exists(dir_ / "prog.LST"));
+}
+
 TEST_F(Asm51Test, UsageErrorsAndUnreadableFilesGiveStatusTwo)
 {
     EXPECT_EQ(RunTool(ASM51_PATH, "").status, 2);

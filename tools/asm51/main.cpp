@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "assembler/assembler.h"
 #include "common/ext_file.h"
@@ -14,13 +16,18 @@ const char kUsage[] =
     "\n"
     "Assembles an 8051 source file in two passes and writes, next to it, the\n"
     "Intel HEX image (.HEX), the listing (.LST), the symbol file (.SYM) and the\n"
-    "link file (.LNK). Every message is printed as the IDE's output window shows it.\n"
+    "link file (.LNK). Every message is printed as the IDE's output window shows it,\n"
+    "unless --error-format gnu asks for the form editors and build tools follow:\n"
+    "  FILE:LINE: error: TEXT   or   FILE:LINE: warning: TEXT\n"
+    "An output file that would replace the source or a file it includes is not\n"
+    "written; a warning names it.\n"
     "\n"
     "Options:\n"
     "  --list / --no-list     write the listing file (default: on)\n"
     "  --sym / --no-sym       write the symbol file (default: off)\n"
     "  --hex / --no-hex       write the Intel HEX file (default: on)\n"
     "  --tab-width N          tab stops of the listing, 1 to 32 (default: 8)\n"
+    "  --error-format FORMAT  ide (default) or gnu\n"
     "  -h, --help             show this help\n"
     "\n"
     "Exit status: 0 without errors, 1 with errors, 2 for a usage error or a\n"
@@ -33,12 +40,29 @@ int UsageError(const char* message, const char* detail)
     return 2;
 }
 
+// "path:line: error: text": the message without the blank it starts with
+// or the line break some end with.
+void PrintGnu(const OutputLocationType& at, const AsmMessageType& message)
+{
+    std::string_view text = message.text;
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) {
+        text.remove_suffix(1);
+    }
+    std::printf("%s:%d: %s: %.*s\n", at.path.c_str(), at.line + 1,
+                message.kind == kMessageWarning ? "warning" : "error",
+                static_cast<int>(text.size()), text.data());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     AssemblerOptions options;
     int tabWidth = 8;
+    bool gnuFormat = false;
     const char* file = nullptr;
 
     for (int i = 1; i < argc; ++i) {
@@ -68,6 +92,15 @@ int main(int argc, char** argv)
                 return UsageError("the tab width must be an integer between 1 and 32: ", argv[i]);
             }
             tabWidth = static_cast<int>(value);
+        } else if (std::strcmp(arg, "--error-format") == 0) {
+            if (i + 1 >= argc) {
+                return UsageError("missing value for ", arg);
+            }
+            const char* format = argv[++i];
+            if (std::strcmp(format, "gnu") != 0 && std::strcmp(format, "ide") != 0) {
+                return UsageError("the error format must be ide or gnu: ", format);
+            }
+            gnuFormat = std::strcmp(format, "gnu") == 0;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return UsageError("unknown option ", arg);
         } else if (file != nullptr) {
@@ -95,8 +128,14 @@ int main(int argc, char** argv)
     assembler.Assemble(file);
     while (assembler.AssembleStep()) {
     }
+    const std::vector<AsmMessageType>& messages = assembler.Messages();
+    size_t next = 0;
     for (size_t i = 0; i < output.GetLineCount(); ++i) {
-        std::printf("%s\n", output.GetLine(i).c_str());
+        if (gnuFormat && next < messages.size() && messages[next].outputLine == i) {
+            PrintGnu(output.GetLocation(i), messages[next++]);
+        } else {
+            std::printf("%s\n", output.GetLine(i).c_str());
+        }
     }
     return assembler.GetErrorCount() > 0 ? 1 : 0;
 }
