@@ -36,7 +36,7 @@ public:
     virtual void CommandStateChanged() = 0;
     // The coverage display flag (Show Coverage): source views shade the lines
     // the program never executed while it is set.
-    virtual bool CoverageDisplay() const { return false; }
+    virtual bool CoverageDisplay() const = 0;
 };
 
 // A window's content as the frame sees it; the editor view and every tool

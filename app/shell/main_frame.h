@@ -85,6 +85,7 @@ public:
     void OpenSourceAtLine(const std::string& path, int line) override;
     void ShowExecutionPoint() override;
     void CommandStateChanged() override;
+    bool CoverageDisplay() const override { return model_.State().coverageState; }
 
     // IWindowHost
     bool OpenWindow(WindowKind kind, const WindowRecord& record) override;

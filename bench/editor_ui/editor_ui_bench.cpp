@@ -90,6 +90,7 @@ public:
     void OpenSourceAtLine(const std::string&, int) override {}
     void ShowExecutionPoint() override {}
     void CommandStateChanged() override {}
+    bool CoverageDisplay() const override { return false; }
 
     CPrintingSink sink;
     CNullSerialDevice device;

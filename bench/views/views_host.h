@@ -71,6 +71,7 @@ public:
     void OpenSourceAtLine(const std::string&, int) override {}
     void ShowExecutionPoint() override {}
     void CommandStateChanged() override {}
+    bool CoverageDisplay() const override { return false; }
 
     bool Assemble(const std::string& path, const std::string& source)
     {

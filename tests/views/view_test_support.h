@@ -88,6 +88,7 @@ public:
     }
     void ShowExecutionPoint() override {}
     void CommandStateChanged() override { ++stateChanges; }
+    bool CoverageDisplay() const override { return false; }
 
     // A source assembled into the code memory; false on errors.
     bool Assemble(const std::string& source, const std::string& name = "test.a51")
