@@ -316,6 +316,7 @@ CEditorDoc::TypeResultType CEditorDoc::TypeChar(TextPosType at, char ch, bool ov
     const bool replace = overwrite && offset < length_ && Text()[offset] != '\r';
     if (replace) {
         result.replaced = Text()[offset];
+        result.overwrote = true;
     }
     result.done = Splice(offset, replace ? 1 : 0, std::string_view(&ch, 1));
     result.after = ch == '\r' ? TextPosType{0, at.line + 1} : TextPosType{at.col + 1, at.line};

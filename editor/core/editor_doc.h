@@ -92,7 +92,8 @@ public:
     struct TypeResultType
     {
         bool done = false;
-        char replaced = 0; // the character overwritten, 0 when none
+        char replaced = 0;      // the character overwritten, 0 when none
+        bool overwrote = false; // also when the character overwritten was a NUL
         TextPosType after;
     };
     TypeResultType TypeChar(TextPosType at, char ch, bool overwrite);
