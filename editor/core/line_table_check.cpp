@@ -26,12 +26,6 @@ std::string FindLineTableFault(const CEditorDoc& doc)
                              static_cast<size_t>(stored.data() - text.data()), stored.size(), start,
                              end - start);
         }
-        const TextPosType first{0, line};
-        const TextPosType last{static_cast<int32_t>(end - start), line};
-        if (doc.Offset(first) != start || doc.Offset(last) != end || !(doc.PosOf(start) == first) ||
-            !(doc.PosOf(end) == last)) {
-            return StrFormat("line %d: offsets and places disagree", line);
-        }
         if (cr == std::string_view::npos) {
             break;
         }
