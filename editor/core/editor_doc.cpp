@@ -305,6 +305,11 @@ CEditorDoc::TypeResultType CEditorDoc::TypeChar(TextPosType at, char ch, bool ov
     if (!EnsureFreeForTyping()) {
         return result;
     }
+    // Only a CR ends a line in the buffer; a LF kept there would turn into a
+    // blank when an undo puts it back.
+    if (ch == '\n') {
+        ch = '\r';
+    }
     const size_t offset = Offset(at);
     if (ch == '\t') {
         const int blanks =

@@ -358,7 +358,7 @@ TEST_F(EditorControllerTest, UndoAndRedoOfEveryKindRestoreTextCaretAndSelection)
     }
 }
 
-TEST_F(EditorControllerTest, AnOverwrittenNulComesBackOnUndo)
+TEST_F(EditorControllerTest, ControlCharactersTypedAsTheyAreComeBackExactly)
 {
     Init(std::string("a\0b", 3), {1, 0});
     overwrite_ = true;
@@ -366,6 +366,14 @@ TEST_F(EditorControllerTest, AnOverwrittenNulComesBackOnUndo)
     EXPECT_EQ(doc_.TextView(), "aXb");
     ASSERT_TRUE(view_.Undo());
     EXPECT_EQ(doc_.TextView(), std::string_view("a\0b", 3));
+
+    overwrite_ = false;
+    Init("ab", {1, 0});
+    ASSERT_TRUE(view_.TypeChar('\n'));
+    EXPECT_EQ(doc_.TextView(), "a\rb"); // a line end, as only a CR is in the buffer
+    view_.HandleKey(EditorKey::kBackspace, kPlain);
+    ASSERT_TRUE(view_.Undo());
+    EXPECT_EQ(doc_.TextView(), "a\rb");
 }
 
 // Undoing an insertion needs no room; redoing it needs only what it took.
