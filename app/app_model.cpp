@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 
 namespace {
 
@@ -26,9 +26,10 @@ std::string DirectoryPart(const std::string& path)
     return separator == 0 ? path.substr(0, 1) : path.substr(0, separator);
 }
 
-CAppModel::CAppModel(ISettingsStore& store, IWindowHost& windows, IWorkspaceSimulator& simulator,
-                     ILinkControl& link, IMessageSink& messages)
-    : store_(store), windows_(windows), simulator_(simulator), link_(link), messages_(messages)
+CAppModel::CAppModel(GlobalOptions& options, ISettingsStore& store, IWindowHost& windows,
+                     IWorkspaceSimulator& simulator, ILinkControl& link, IMessageSink& messages)
+    : store_(store), windows_(windows), simulator_(simulator), link_(link), messages_(messages),
+      options_(options)
 {
     state_.defaultFindDir = CurrentDirectory();
 }

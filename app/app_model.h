@@ -27,8 +27,10 @@ public:
     static constexpr const char* kControlAddressMessage =
         "Paged memory control address must be between 0 and 255 inclusive.";
 
-    CAppModel(ISettingsStore& store, IWindowHost& windows, IWorkspaceSimulator& simulator,
-              ILinkControl& link, IMessageSink& messages);
+    // The options are the engines' (CEngines owns them); the model fills and
+    // stores them.
+    CAppModel(GlobalOptions& options, ISettingsStore& store, IWindowHost& windows,
+              IWorkspaceSimulator& simulator, ILinkControl& link, IMessageSink& messages);
 
     GlobalOptions& Options() { return options_; }
     const GlobalOptions& Options() const { return options_; }
@@ -97,7 +99,7 @@ private:
     ILinkControl& link_;
     IMessageSink& messages_;
 
-    GlobalOptions options_;
+    GlobalOptions& options_;
     AppStateType state_;
     COpenFileList openFiles_;
 };

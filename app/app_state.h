@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/recent_list.h"
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 
 // The simulator's memory and update options as a workspace carries them.
 struct SimulationOptionsType

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 
 namespace {
 
@@ -49,8 +49,9 @@ DefaultSettingsValuesType FillDefaultSettings(ISettingsStore& store, const Globa
     int fontSize = ReadSetting(store, settings::kFontSizeInDialog);
     values.fontIndex = ClampIndex(fontSize - kSmallestListedFont, kFontChoices);
     values.tabText = std::to_string(options.tabWidth);
-    values.radixIndex =
-        ClampIndex(options.radixTable[radix_layout::kDefaultRadix] - kRadixDecimal, kRadixChoices);
+    values.radixIndex = ClampIndex(options.radixTable[radix_layout::kDefaultRadix] -
+                                       RadixCode(DisplayRadix::kDecimal),
+                                   kRadixChoices);
     values.processorIndex = ClampIndex(options.processorType, kProcessorTypeCount);
     values.generateListFile = options.generateListFile != 0;
     values.generateSymFile = options.generateSymFile != 0;
@@ -76,8 +77,8 @@ bool ApplyDefaultSettings(const DefaultSettingsValuesType& values, GlobalOptions
     }
     options.fontSize = ClampIndex(values.fontIndex, kFontChoices) + kSmallestListedFont;
     options.tabWidth = *tabWidth;
-    options.radixTable[radix_layout::kDefaultRadix] =
-        static_cast<uint8_t>(ClampIndex(values.radixIndex, kRadixChoices) + kRadixDecimal);
+    options.radixTable[radix_layout::kDefaultRadix] = static_cast<uint8_t>(
+        ClampIndex(values.radixIndex, kRadixChoices) + RadixCode(DisplayRadix::kDecimal));
     options.processorType = ClampIndex(values.processorIndex, kProcessorTypeCount);
     options.generateListFile = values.generateListFile ? 1 : 0;
     options.generateSymFile = values.generateSymFile ? 1 : 0;

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "app/app_state.h"
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 
 namespace {
 
@@ -27,8 +27,8 @@ uint8_t Flag(int value)
 
 void ResetRadixTable(RadixTable& table)
 {
-    table.fill(kRadixDefault);
-    table[radix_layout::kDefaultRadix] = kRadixDecimal;
+    table.fill(RadixCode(DisplayRadix::kDefault));
+    table[radix_layout::kDefaultRadix] = RadixCode(DisplayRadix::kDecimal);
 }
 
 bool IsValidProcessorType(int processorType)
@@ -90,13 +90,13 @@ bool ReadRadixFile(const std::filesystem::path& file, RadixTable& table)
     // not reach them.
     for (std::streamsize i = 0; i < count; ++i) {
         uint8_t& code = bytes[static_cast<size_t>(i)];
-        if (code > kRadixBinary) {
-            code = kRadixDefault;
+        if (!IsRadixCode(code)) {
+            code = RadixCode(DisplayRadix::kDefault);
         }
     }
     uint8_t& defaultRadix = bytes[radix_layout::kDefaultRadix];
-    if (defaultRadix < kRadixDecimal || defaultRadix > kRadixBinary) {
-        defaultRadix = kRadixDecimal;
+    if (defaultRadix == RadixCode(DisplayRadix::kDefault)) {
+        defaultRadix = RadixCode(DisplayRadix::kDecimal);
     }
     table = bytes;
     return true;

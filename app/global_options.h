@@ -7,20 +7,11 @@
 
 #include "assembler/assembler.h"
 #include "common/settings_store.h"
+#include "simulator/value_format.h"
 
 struct AppStateType;
 
-// Display radix codes of the views and watches.
-enum RadixCode : uint8_t
-{
-    kRadixDefault = 0,
-    kRadixDecimal = 1,
-    kRadixHexadecimal = 2,
-    kRadixAscii = 3,
-    kRadixBinary = 4
-};
-
-// The display radix table, stored byte for byte in RADIX.DAT.
+// The display radix table (DisplayRadix codes), stored byte for byte in RADIX.DAT.
 inline constexpr size_t kRadixTableSize = 680;
 using RadixTable = std::array<uint8_t, kRadixTableSize>;
 

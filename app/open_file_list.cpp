@@ -2,16 +2,14 @@
 
 #include <algorithm>
 
-#include "app/menu_ids.h"
+#include "app/commands.h"
 #include "common/text_util.h"
 
-static_assert(menu_ids::kEditFiles.size() == COpenFileList::kMenuEntries);
+static_assert(cmd::kEditFiles.size() == COpenFileList::kMenuEntries);
 
 void COpenFileList::Changed()
 {
-    if (changed_) {
-        changed_();
-    }
+    revision_.Raise();
 }
 
 void COpenFileList::AddOpenFile(const std::string& title)
@@ -55,24 +53,4 @@ int COpenFileList::IndexOf(const std::string& title) const
 {
     auto it = std::find(titles_.begin(), titles_.end(), title);
     return it == titles_.end() ? -1 : static_cast<int>(it - titles_.begin());
-}
-
-std::vector<COpenFileList::MenuItemType> COpenFileList::WindowMenuItems() const
-{
-    std::vector<MenuItemType> items;
-    size_t count = std::min(titles_.size(), kMenuEntries);
-    for (size_t i = 0; i < count; ++i) {
-        items.push_back({menu_ids::kEditFiles[i], StrFormat("&%zu ", i + 1) + titles_[i]});
-    }
-    return items;
-}
-
-int COpenFileList::EntryOfCommand(int commandId) const
-{
-    for (size_t i = 0; i < menu_ids::kEditFiles.size(); ++i) {
-        if (menu_ids::kEditFiles[i] == commandId) {
-            return i < titles_.size() ? static_cast<int>(i) : -1;
-        }
-    }
-    return -1;
 }

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "common/revision.h"
 
 // The titles of the open source documents, index 0 the most recently used.
 // The Window menu shows the first 20.
@@ -13,14 +14,8 @@ class COpenFileList
 public:
     static constexpr size_t kMenuEntries = 20;
 
-    struct MenuItemType
-    {
-        int id;
-        std::string text;
-    };
-
-    // Called after every change, so that the shell rebuilds the Window menu.
-    void SetChangedHandler(std::function<void()> handler) { changed_ = std::move(handler); }
+    // Raised by every change; the shell rebuilds the Window menu when it moves.
+    const CRevision& Revision() const { return revision_; }
 
     // Nothing happens when the title is already listed (exact compare).
     void AddOpenFile(const std::string& title);
@@ -33,17 +28,12 @@ public:
     const std::vector<std::string>& Titles() const { return titles_; }
     size_t Size() const { return titles_.size(); }
 
-    // Items appended to the Window menu: "&%d " with N and the title.
-    std::vector<MenuItemType> WindowMenuItems() const;
     // Index of the first equal title, or -1.
     int IndexOf(const std::string& title) const;
-    // The list index an "Edit file" command stands for, or -1 when the
-    // command is not one of them or its entry does not exist.
-    int EntryOfCommand(int commandId) const;
 
 private:
     void Changed();
 
     std::vector<std::string> titles_;
-    std::function<void()> changed_;
+    CRevision revision_;
 };

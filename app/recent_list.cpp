@@ -1,6 +1,6 @@
 #include "app/recent_list.h"
 
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 #include "common/text_util.h"
 
 const std::string& CRecentList::Entry(int slot) const
@@ -41,8 +41,4 @@ void CRecentList::Add(ISettingsStore& store, const std::string& path)
     }
 }
 
-std::string CRecentList::MenuText(int slot) const
-{
-    const std::string& path = Entry(slot);
-    return path.empty() ? std::string() : StrFormat("&%d ", slot + 1) + path;
-}
+

@@ -21,10 +21,7 @@ public:
     // (exact compare), and stores every slot it writes.
     void Add(ISettingsStore& store, const std::string& path);
 
-    // Menu item of slot: "&%d " with the slot number and the path, or empty
-    // (and disabled) for a free slot or a slot beyond the list.
-    std::string MenuText(int slot) const;
-    bool MenuEnabled(int slot) const { return !Entry(slot).empty(); }
+    const std::array<std::string, kSlots>& Entries() const { return entries_; }
 
 private:
     std::string KeyOf(int slot) const;

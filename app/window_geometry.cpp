@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/settings_keys.h"
 #include "app/workspace_format.h"
+#include "common/settings_keys.h"
 #include "common/text_util.h"
 
 namespace {

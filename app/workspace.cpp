@@ -3,7 +3,7 @@
 #include <system_error>
 
 #include "app/app_model.h"
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 
 namespace {
 

@@ -259,7 +259,7 @@ void CAssembler::ReportMessage(const std::string& text, int kind)
     if (output_.ContainsNoCase(line)) {
         return;
     }
-    output_.AddLine(line);
+    output_.AddLine(line, OutputLocationType{current_.path, current_.lineNumber});
     if (listing_.IsOpen()) {
         listing_.WriteMessage(current_.lineText, text, kind);
     }

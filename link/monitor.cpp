@@ -40,6 +40,9 @@ int CMonitor::Receive()
     // Everything from the capture position to the write index is new to the
     // capture, also when capture was switched on with bytes still unread.
     const CReceiveRing& ring = Ring();
+    if (capturePosition_ != ring.WriteIndex()) {
+        linesRevision_.Raise();
+    }
     while (capturePosition_ != ring.WriteIndex()) {
         if (lines_.empty()) {
             lines_.emplace_back();
@@ -109,4 +112,5 @@ void CMonitor::ClearLines()
 {
     lines_.clear();
     longest_ = 0;
+    linesRevision_.Raise();
 }

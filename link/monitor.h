@@ -4,6 +4,7 @@
 #include <deque>
 #include <string>
 
+#include "common/revision.h"
 #include "link/comm_port.h"
 
 // The application's one link to the board: the port plus the board's reset
@@ -35,6 +36,8 @@ public:
     int CapturePosition() const { return capturePosition_; }
     size_t LongestLineLength() const { return longest_; }
     const std::deque<std::string>& Lines() const { return lines_; }
+    // Raised whenever the captured text changes (the dump window follows it).
+    const CRevision& LinesRevision() const { return linesRevision_; }
 
 private:
     void CaptureByte(uint8_t byte);
@@ -45,4 +48,5 @@ private:
     int resetPolarity_ = 2;
     size_t longest_ = 0;
     std::deque<std::string> lines_;
+    CRevision linesRevision_;
 };

@@ -2,14 +2,10 @@
 
 #include <algorithm>
 
+#include "common/settings_keys.h"
 #include "common/text_util.h"
 
 namespace {
-
-constexpr const char* kReaderPort = "ReaderPort";
-constexpr const char* kSettings = "Settings";
-// Beside the numbered port, the device a platform without COM numbers opens.
-constexpr const char* kDownloadDevice = "DownloadDevice";
 
 constexpr int32_t kDefaultRate = 9600;
 constexpr int kLargeSector = 128;
@@ -34,17 +30,18 @@ void CSelectPortModel::Load()
     std::vector<CP2101Type> bridges;
     EnumerateBridges(catalog_, bridges);
     if (presetPort_ == -1) {
-        presetPort_ = settings_.ReadInt(kReaderPort, "DownloadPort", 0);
-        presetDevice_ = settings_.ReadString(kReaderPort, kDownloadDevice, "");
-        downloadRate_ = settings_.ReadInt(kReaderPort, "DownloadRate", kDefaultRate);
-        monitorRate_ = settings_.ReadInt(kReaderPort, "MonitorRate", kDefaultRate);
-        monitorEnable = settings_.ReadInt(kReaderPort, "EnableMonitor", 1);
+        presetPort_ = ReadSetting(settings_, settings::kDownloadPort);
+        presetDevice_ = ReadSetting(settings_, settings::kDownloadDevice);
+        downloadRate_ = ReadSetting(settings_, settings::kDownloadRate);
+        monitorRate_ = ReadSetting(settings_, settings::kMonitorRate);
+        monitorEnable = ReadSetting(settings_, settings::kEnableMonitor);
     }
     ListPorts(bridges);
     selectedDownloadRate = RateIndex(downloadRate_);
     selectedMonitorRate = RateIndex(monitorRate_);
-    selectedSectorSize = settings_.ReadInt(kSettings, "SectorSize", 64) == kLargeSector ? 1 : 0;
-    loaderType = settings_.ReadInt(kSettings, "LoaderType", 0);
+    const int sectorSize = ReadSetting(settings_, settings::kSectorSize);
+    selectedSectorSize = sectorSize == kLargeSector ? 1 : 0;
+    loaderType = ReadLoaderType(settings_, sectorSize);
 }
 
 void CSelectPortModel::ListPorts(const std::vector<CP2101Type>& bridges)
@@ -145,12 +142,12 @@ ConnectionSettingsType CSelectPortModel::Accept()
     values.loaderType = loaderType;
     values.monitorEnable = monitorEnable;
 
-    settings_.WriteInt(kReaderPort, "DownloadPort", values.portIndex);
-    settings_.WriteString(kReaderPort, kDownloadDevice, values.portName);
-    settings_.WriteInt(kReaderPort, "DownloadRate", values.downloadRate);
-    settings_.WriteInt(kReaderPort, "MonitorRate", values.monitorRate);
-    settings_.WriteInt(kSettings, "SectorSize", values.sectorSize);
-    settings_.WriteInt(kSettings, "LoaderType", values.loaderType);
-    settings_.WriteInt(kReaderPort, "EnableMonitor", values.monitorEnable);
+    WriteSetting(settings_, settings::kDownloadPort, values.portIndex);
+    WriteSetting(settings_, settings::kDownloadDevice, values.portName);
+    WriteSetting(settings_, settings::kDownloadRate, values.downloadRate);
+    WriteSetting(settings_, settings::kMonitorRate, values.monitorRate);
+    WriteSetting(settings_, settings::kSectorSize, values.sectorSize);
+    WriteLoaderType(settings_, values.loaderType);
+    WriteSetting(settings_, settings::kEnableMonitor, values.monitorEnable);
     return values;
 }

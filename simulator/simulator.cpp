@@ -73,6 +73,7 @@ void CSimulator::RebuildBreakpointMap()
 
 void CSimulator::Start()
 {
+    revision_.Raise();
     updateCount_ = autoUpdate_ ? settingsUpdateCount_ : kDefaultChunk;
     remainingCount_ = updateCount_;
     sim_.SetMemoryOptions(options_);
@@ -91,6 +92,7 @@ void CSimulator::Start()
 
 void CSimulator::Stop()
 {
+    revision_.Raise();
     haltRequest_ = true;
     stepOut_ = false;
     stepOverInterrupt_ = false;
@@ -162,6 +164,7 @@ void CSimulator::StepOver()
 
 void CSimulator::StepOnce()
 {
+    revision_.Raise();
     if (ExecuteOnce()) {
         stopTarget_ = -1;
         stepOverInterrupt_ = true;
@@ -202,6 +205,7 @@ void CSimulator::HaltHere()
 
 void CSimulator::RunChunk(int64_t target)
 {
+    revision_.Raise();
     if (updateCount_ < 1) {
         updateCount_ = 1000;
     }
@@ -263,6 +267,7 @@ void CSimulator::ContinueRun()
 
 void CSimulator::SetPc(uint32_t address)
 {
+    revision_.Raise();
     if (address > 0xFFFF) {
         return;
     }
@@ -272,6 +277,7 @@ void CSimulator::SetPc(uint32_t address)
 
 void CSimulator::ResetSimulation()
 {
+    revision_.Raise();
     if (!running_) {
         Start();
         return;
@@ -291,6 +297,7 @@ bool CSimulator::OpcodeAtPcIsReturn() const
 
 void CSimulator::ToggleBreakpoint(std::string_view path, int32_t line, int32_t kind)
 {
+    revision_.Raise();
     const int32_t module = modules_.FindModule(path);
     if (module < 0) {
         return;
@@ -320,6 +327,7 @@ void CSimulator::ToggleBreakpoint(std::string_view path, int32_t line, int32_t k
 
 void CSimulator::RemoveAllBreakpoints()
 {
+    revision_.Raise();
     breakpoints_.clear();
     breakpointMap_.fill(0);
 }

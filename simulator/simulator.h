@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/revision.h"
 #include "simulator/code_memory.h"
 #include "simulator/module_list.h"
 #include "simulator/sim8051.h"
@@ -92,7 +93,11 @@ public:
     // One byte per code address: 0 none, kBreakPoint or kSoftBreak.
     const std::array<uint8_t, 0x10000>& BreakpointMap() const { return breakpointMap_; }
 
-    void ResetCoverage() { code_.ResetExecutionCounts(); }
+    void ResetCoverage()
+    {
+        code_.ResetExecutionCounts();
+        revision_.Raise();
+    }
     // False (after the message) when the file cannot be written.
     bool CreateCoverageReport(const std::string& path);
 
@@ -108,6 +113,12 @@ public:
     int32_t RemainingCount() const { return remainingCount_; }
     int32_t UpdateCount() const { return updateCount_; }
     int64_t StopTarget() const { return stopTarget_; }
+
+    // Raised by every command that runs, resets or changes the program's state
+    // or its breakpoints. Whoever writes the processor state from outside
+    // (views, the board monitor, buttons) calls MarkChanged.
+    const CRevision& Revision() const { return revision_; }
+    void MarkChanged() { revision_.Raise(); }
 
     int32_t PcLine() const { return code_.LineOfAddress(sim_.Pc()); }
     int32_t PcModule() const { return code_.ModuleOfAddress(sim_.Pc()); }
@@ -147,4 +158,5 @@ private:
     int32_t remainingCount_ = kDefaultChunk;
     std::vector<BreakRecordType> breakpoints_;
     std::array<uint8_t, 0x10000> breakpointMap_{};
+    CRevision revision_;
 };

@@ -4,12 +4,12 @@
 
 namespace {
 
-int Resolve(int radix, int defaultRadix)
+DisplayRadix Resolve(DisplayRadix radix, DisplayRadix defaultRadix)
 {
-    if (radix == kRadixDefault) {
+    if (radix == DisplayRadix::kDefault) {
         radix = defaultRadix;
     }
-    return (radix >= kRadixDecimal && radix <= kRadixBinary) ? radix : kRadixHexadecimal;
+    return radix == DisplayRadix::kDefault ? DisplayRadix::kHexadecimal : radix;
 }
 
 void AppendBinary(std::string& out, uint32_t value, int digits)
@@ -21,20 +21,20 @@ void AppendBinary(std::string& out, uint32_t value, int digits)
 
 } // namespace
 
-void FormatByte(std::string& out, uint32_t value, int radix, int defaultRadix)
+void FormatByte(std::string& out, uint32_t value, DisplayRadix radix, DisplayRadix defaultRadix)
 {
     switch (Resolve(radix, defaultRadix)) {
-    case kRadixDecimal:
+    case DisplayRadix::kDecimal:
         out += StrFormat("%u", value);
         break;
-    case kRadixAscii:
+    case DisplayRadix::kAscii:
         if (value >= 32) {
             out.push_back(static_cast<char>(value));
         } else {
             out += StrFormat("%02X", value);
         }
         break;
-    case kRadixBinary:
+    case DisplayRadix::kBinary:
         AppendBinary(out, value, value >= 256 ? 16 : 8);
         break;
     default:
@@ -46,15 +46,16 @@ void FormatByte(std::string& out, uint32_t value, int radix, int defaultRadix)
 namespace {
 
 // Words and double words: ASCII shows nothing, the others by width.
-void FormatWide(std::string& out, uint32_t value, int radix, int defaultRadix, int bits)
+void FormatWide(std::string& out, uint32_t value, DisplayRadix radix, DisplayRadix defaultRadix,
+                int bits)
 {
     switch (Resolve(radix, defaultRadix)) {
-    case kRadixDecimal:
+    case DisplayRadix::kDecimal:
         out += StrFormat("%u", value);
         break;
-    case kRadixAscii:
+    case DisplayRadix::kAscii:
         break;
-    case kRadixBinary:
+    case DisplayRadix::kBinary:
         AppendBinary(out, value, bits);
         break;
     default:
@@ -65,19 +66,21 @@ void FormatWide(std::string& out, uint32_t value, int radix, int defaultRadix, i
 
 } // namespace
 
-void FormatWord(std::string& out, uint32_t value, int radix, int defaultRadix)
+void FormatWord(std::string& out, uint32_t value, DisplayRadix radix, DisplayRadix defaultRadix)
 {
     FormatWide(out, value, radix, defaultRadix, 16);
 }
 
-void FormatDoubleWord(std::string& out, uint32_t value, int radix, int defaultRadix)
+void FormatDoubleWord(std::string& out, uint32_t value, DisplayRadix radix,
+                      DisplayRadix defaultRadix)
 {
     FormatWide(out, value, radix, defaultRadix, 32);
 }
 
-void FormatRegisterWord(std::string& out, uint32_t value, int radix, int defaultRadix)
+void FormatRegisterWord(std::string& out, uint32_t value, DisplayRadix radix,
+                        DisplayRadix defaultRadix)
 {
-    const int resolved = Resolve(radix, defaultRadix);
-    const bool decimal = resolved == kRadixAscii || resolved == kRadixBinary;
-    FormatWord(out, value, decimal ? kRadixDecimal : resolved, defaultRadix);
+    const DisplayRadix resolved = Resolve(radix, defaultRadix);
+    const bool decimal = resolved == DisplayRadix::kAscii || resolved == DisplayRadix::kBinary;
+    FormatWord(out, value, decimal ? DisplayRadix::kDecimal : resolved, defaultRadix);
 }

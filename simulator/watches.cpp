@@ -98,8 +98,9 @@ std::array<int32_t, 4> CWatchList::ParseByteOrder(std::string_view text, int32_t
 
 int CWatchList::AddWatch(std::string_view name, int32_t resourceType, int32_t format,
                          int32_t bitIndex, std::string_view byteOrderText, int32_t nullTerminated,
-                         int32_t stringLength, int32_t radix, int index)
+                         int32_t stringLength, DisplayRadix radix, int index)
 {
+    revision_.Raise();
     if (index >= WatchCount()) {
         return -1;
     }
@@ -111,7 +112,7 @@ int CWatchList::AddWatch(std::string_view name, int32_t resourceType, int32_t fo
     record.byteOrder = ParseByteOrder(byteOrderText, format);
     record.nullTerminated = nullTerminated;
     record.stringLength = stringLength;
-    record.radix = radix;
+    record.radix = RadixCode(radix);
     record.name = std::string(name);
     if (index < 0) {
         watches_.push_back(std::move(record));
@@ -123,6 +124,7 @@ int CWatchList::AddWatch(std::string_view name, int32_t resourceType, int32_t fo
 
 void CWatchList::DeleteWatch(int index)
 {
+    revision_.Raise();
     if (Valid(index)) {
         watches_.erase(watches_.begin() + index);
     }
@@ -130,6 +132,7 @@ void CWatchList::DeleteWatch(int index)
 
 void CWatchList::MoveWatch(int index, int step)
 {
+    revision_.Raise();
     const int other = index + step;
     if ((step == 1 || step == -1) && Valid(index) && Valid(other)) {
         std::swap(watches_[index], watches_[other]);
@@ -146,6 +149,7 @@ std::optional<WatchRecordType> CWatchList::GetWatch(int index) const
 
 void CWatchList::SetWatch(int index, const WatchRecordType& record)
 {
+    revision_.Raise();
     if (Valid(index)) {
         watches_[index] = record;
     }
@@ -246,6 +250,7 @@ void CWatchList::WriteUnit(int32_t resource, int64_t location, uint32_t value)
         return;
     }
     CSim8051& sim = simulation_.Processor();
+    simulation_.MarkChanged();
     const auto at = static_cast<uint32_t>(location);
     switch (resource) {
     case kWatchRegister:
@@ -296,18 +301,18 @@ std::string CWatchList::FormatValue(const WatchRecordType& watch, int32_t format
     std::string out;
     switch (format) {
     case kWatchByte:
-        FormatByte(out, static_cast<uint32_t>(ReadUnit(resource, first)), watch.radix,
-                   defaultRadix_);
+        FormatByte(out, static_cast<uint32_t>(ReadUnit(resource, first)),
+                   RadixFromCode(watch.radix), defaultRadix_);
         return out;
     case kWatchWord:
         if (const auto value = AssembleValue(watch, 2)) {
-            FormatWord(out, *value, watch.radix, defaultRadix_);
+            FormatWord(out, *value, RadixFromCode(watch.radix), defaultRadix_);
             return out;
         }
         return "***";
     case kWatchDoubleWord:
         if (const auto value = AssembleValue(watch, 4)) {
-            FormatDoubleWord(out, *value, watch.radix, defaultRadix_);
+            FormatDoubleWord(out, *value, RadixFromCode(watch.radix), defaultRadix_);
             return out;
         }
         return "***";
@@ -500,6 +505,7 @@ bool CWatchList::SaveWatches(const std::filesystem::path& path) const
 
 void CWatchList::LoadWatches(const std::filesystem::path& path)
 {
+    revision_.Raise();
     watches_.clear();
     CExtFile file;
     if (!file.Open(path)) {

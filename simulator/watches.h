@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/revision.h"
+#include "simulator/value_format.h"
+
 class CSimulator;
 class IMessageSink;
 class ISymbolResolver;
@@ -40,7 +43,7 @@ struct WatchRecordType
     std::array<int32_t, 4> byteOrder = {0, 1, 2, 3};
     int32_t nullTerminated = 0;
     int32_t stringLength = 0;
-    int32_t radix = 0;
+    int32_t radix = 0; // a DisplayRadix code, as WATCH.DAT stores it
     std::string name;
 
     bool operator==(const WatchRecordType&) const = default;
@@ -62,19 +65,22 @@ public:
 
     void SetSymbolResolver(ISymbolResolver* resolver) { resolver_ = resolver; }
     void SetMessageSink(IMessageSink* sink) { sink_ = sink; }
-    // The application's default radix (1-4), used by watches set to Default.
-    void SetDefaultRadix(int radix) { defaultRadix_ = radix; }
+    // The application's default radix, used by watches set to Default.
+    void SetDefaultRadix(DisplayRadix radix) { defaultRadix_ = radix; }
 
     // index < 0 appends, a valid index replaces (Modify Watch); returns the
     // record's index, or -1 for an index past the end.
     int AddWatch(std::string_view name, int32_t resourceType, int32_t format, int32_t bitIndex,
                  std::string_view byteOrderText, int32_t nullTerminated, int32_t stringLength,
-                 int32_t radix, int index);
+                 DisplayRadix radix, int index);
     void DeleteWatch(int index);
     void MoveWatch(int index, int step);
     std::optional<WatchRecordType> GetWatch(int index) const;
     void SetWatch(int index, const WatchRecordType& record);
     int WatchCount() const { return static_cast<int>(watches_.size()); }
+    // Raised when watches are added, removed, moved, replaced or loaded; the
+    // values follow the simulator's revision.
+    const CRevision& Revision() const { return revision_; }
 
     std::string FormatWatch(int index, size_t capacity = kWatchLineCapacity);
     void WriteWatch(int index, std::string_view text);
@@ -100,6 +106,7 @@ private:
     CSimulator& simulation_;
     ISymbolResolver* resolver_ = nullptr;
     IMessageSink* sink_ = nullptr;
-    int defaultRadix_ = 1;
+    DisplayRadix defaultRadix_ = DisplayRadix::kDecimal;
     std::vector<WatchRecordType> watches_;
+    CRevision revision_;
 };

@@ -52,6 +52,7 @@ void CEditorDoc::ResetEmpty()
     currentLine_ = 0;
     lfLineEnds_ = false;
     undo_.Clear();
+    revision_.Raise();
 }
 
 bool CEditorDoc::Allocate(uint32_t capacity, const char* failMessage)
@@ -80,10 +81,9 @@ void CEditorDoc::Report(const std::string& text, IMessageSink::Severity severity
 
 void CEditorDoc::SetModified(bool modified)
 {
-    const bool first = modified && !modified_;
-    modified_ = modified;
-    if (first && onFirstModified) {
-        onFirstModified(title_ + " *");
+    if (modified != modified_) {
+        modified_ = modified;
+        revision_.Raise();
     }
 }
 
@@ -202,9 +202,7 @@ std::string CEditorDoc::TextBetween(TextPosType from, TextPosType to) const
 void CEditorDoc::Changed()
 {
     SetModified(true);
-    if (onChanged) {
-        onChanged();
-    }
+    revision_.Raise();
 }
 
 bool CEditorDoc::Grow(uint32_t request)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/message_sink.h"
+#include "common/revision.h"
 #include "editor/core/undo_ring.h"
 
 // The text of one source file: one contiguous buffer in which lines are
@@ -36,10 +37,9 @@ public:
     CEditorDoc(const CEditorDoc&) = delete;
     CEditorDoc& operator=(const CEditorDoc&) = delete;
 
-    // Views redraw on this; the application puts "title *" in the caption the
-    // first time the document becomes modified.
-    std::function<void()> onChanged;
-    std::function<void(const std::string&)> onFirstModified;
+    // Raised by every change of the text and of the modified flag; each view
+    // of the document redraws when it moves.
+    const CRevision& Revision() const { return revision_; }
 
     bool Load(const std::filesystem::path& path);
     bool Save(const std::filesystem::path& path);
@@ -143,4 +143,5 @@ private:
     bool lfLineEnds_ = false;
     std::string title_;
     CUndoRing undo_;
+    CRevision revision_;
 };

@@ -41,6 +41,7 @@ bool CEditorDoc::Load(const std::filesystem::path& path)
         std::fclose(file);
         RebuildLineStarts();
         undo_.Clear();
+        revision_.Raise();
         return false;
     }
 
@@ -52,6 +53,7 @@ bool CEditorDoc::Load(const std::filesystem::path& path)
     undo_.Clear();
     modified_ = false;
     loaded_ = true;
+    revision_.Raise();
     if (!fitted) {
         Report(kFileTooLarge, IMessageSink::Severity::kWarning);
     }

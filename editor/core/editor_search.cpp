@@ -79,7 +79,8 @@ std::string WordAtCaret(const CEditorController& view)
 TextPosType FindNext(CEditorController& view, ISettingsStore& store, bool showMessage)
 {
     const CSearchSettings settings(store);
-    return SearchFromCaret(view, settings.ReadString("Find1"), settings.ReadOptions(), showMessage);
+    return SearchFromCaret(view, settings.ReadFirst(settings::kFindHistory), settings.ReadOptions(),
+                           showMessage);
 }
 
 // --- settings and histories ------------------------------------------------------
@@ -87,28 +88,33 @@ TextPosType FindNext(CEditorController& view, ISettingsStore& store, bool showMe
 SearchOptionsType CSearchSettings::ReadOptions() const
 {
     SearchOptionsType options;
-    options.matchCase = store_.ReadInt(kSearchSection, "MatchCase", 0) != 0;
-    options.wholeWords = store_.ReadInt(kSearchSection, "WholeWords", 0) != 0;
-    options.down = store_.ReadInt(kSearchSection, "Direction", 0) != 0;
-    options.subdirectories = store_.ReadInt(kSearchSection, "Subdirectories", 0) != 0;
+    options.matchCase = ReadSetting(store_, settings::kMatchCase) != 0;
+    options.wholeWords = ReadSetting(store_, settings::kWholeWords) != 0;
+    options.down = ReadSetting(store_, settings::kDirection) != 0;
+    options.subdirectories = ReadSetting(store_, settings::kSubdirectories) != 0;
     return options;
 }
 
-std::string CSearchSettings::ReadString(const char* key) const
+std::string CSearchSettings::ReadFirst(const char* prefix) const
 {
-    return store_.ReadString(kSearchSection, key, "");
+    return store_.ReadString(settings::kSearch, StrFormat("%s1", prefix), "");
 }
 
-void CSearchSettings::WriteString(const char* key, const std::string& value)
+void CSearchSettings::WriteFirst(const char* prefix, const std::string& value)
 {
-    store_.WriteString(kSearchSection, key, value);
+    store_.WriteString(settings::kSearch, StrFormat("%s1", prefix), value);
+}
+
+void CSearchSettings::WriteLastSearch(const std::string& text)
+{
+    WriteSetting(store_, settings::kLastSearch, text);
 }
 
 std::vector<std::string> CSearchSettings::ReadHistory(const char* prefix) const
 {
     std::vector<std::string> entries;
     for (int n = 1; n <= kSearchHistorySize; ++n) {
-        std::string value = store_.ReadString(kSearchSection, StrFormat("%s%d", prefix, n), "");
+        std::string value = store_.ReadString(settings::kSearch, StrFormat("%s%d", prefix, n), "");
         if (!value.empty()) {
             entries.push_back(std::move(value));
         }
@@ -119,14 +125,14 @@ std::vector<std::string> CSearchSettings::ReadHistory(const char* prefix) const
 void CSearchSettings::WriteHistory(const char* prefix, const std::string& value,
                                    const std::vector<std::string>& shown)
 {
-    store_.WriteString(kSearchSection, StrFormat("%s1", prefix), value);
+    WriteFirst(prefix, value);
     int key = 2;
     for (const auto& entry : shown) {
         if (key > kSearchHistorySize) {
             break;
         }
         if (entry != value) {
-            store_.WriteString(kSearchSection, StrFormat("%s%d", prefix, key++), entry);
+            store_.WriteString(settings::kSearch, StrFormat("%s%d", prefix, key++), entry);
         }
     }
 }
@@ -135,12 +141,12 @@ void CSearchSettings::WriteOptions(const SearchOptionsType& options, bool withDi
                                    bool withSubdirectories)
 {
     if (withDirection) {
-        store_.WriteInt(kSearchSection, "Direction", options.down ? 1 : 0);
+        WriteSetting(store_, settings::kDirection, options.down ? 1 : 0);
     }
-    store_.WriteInt(kSearchSection, "MatchCase", options.matchCase ? 1 : 0);
-    store_.WriteInt(kSearchSection, "WholeWords", options.wholeWords ? 1 : 0);
+    WriteSetting(store_, settings::kMatchCase, options.matchCase ? 1 : 0);
+    WriteSetting(store_, settings::kWholeWords, options.wholeWords ? 1 : 0);
     if (withSubdirectories) {
-        store_.WriteInt(kSearchSection, "Subdirectories", options.subdirectories ? 1 : 0);
+        WriteSetting(store_, settings::kSubdirectories, options.subdirectories ? 1 : 0);
     }
 }
 
@@ -152,7 +158,7 @@ FindDialogStateType PrepareFindDialog(const CEditorController& view, ISettingsSt
     FindDialogStateType state;
     state.options = settings.ReadOptions();
     state.text = WordAtCaret(view);
-    state.history = settings.ReadHistory("Find");
+    state.history = settings.ReadHistory(settings::kFindHistory);
     if (state.text.empty() && !state.history.empty()) {
         state.highlighted = 0;
     }
@@ -164,8 +170,8 @@ TextPosType RunFindDialog(CEditorController& view, ISettingsStore& store,
 {
     CSearchSettings settings(store);
     settings.WriteOptions(state.options, true, false);
-    settings.WriteString("LastSearch", state.text);
-    settings.WriteHistory("Find", state.text, state.history);
+    settings.WriteLastSearch(state.text);
+    settings.WriteHistory(settings::kFindHistory, state.text, state.history);
     return SearchFromCaret(view, state.text, state.options, true);
 }
 
@@ -176,15 +182,15 @@ CReplaceSession::CReplaceSession(CEditorController& view, ISettingsStore& store,
     : view_(view), store_(store), messages_(messages)
 {
     const CSearchSettings settings(store);
-    text = settings.ReadString("Find1");
-    replacement = settings.ReadString("Replace1");
+    text = settings.ReadFirst(settings::kFindHistory);
+    replacement = settings.ReadFirst(settings::kReplaceHistory);
     options = settings.ReadOptions();
     std::string word = WordAtCaret(view);
     if (!word.empty()) {
         text = std::move(word);
     }
-    findHistory_ = settings.ReadHistory("Find");
-    replaceHistory_ = settings.ReadHistory("Replace");
+    findHistory_ = settings.ReadHistory(settings::kFindHistory);
+    replaceHistory_ = settings.ReadHistory(settings::kReplaceHistory);
     view.SetCaret(view.SelectionEnd());
 }
 
@@ -192,15 +198,15 @@ void CReplaceSession::Store()
 {
     CSearchSettings settings(store_);
     settings.WriteOptions(options, true, false);
-    settings.WriteString("LastSearch", text);
-    settings.WriteString("Replace1", replacement);
+    settings.WriteLastSearch(text);
+    settings.WriteFirst(settings::kReplaceHistory, replacement);
     if (historiesWritten_) {
-        settings.WriteString("Find1", text);
+        settings.WriteFirst(settings::kFindHistory, text);
         return;
     }
     historiesWritten_ = true;
-    settings.WriteHistory("Find", text, findHistory_);
-    settings.WriteHistory("Replace", replacement, replaceHistory_);
+    settings.WriteHistory(settings::kFindHistory, text, findHistory_);
+    settings.WriteHistory(settings::kReplaceHistory, replacement, replaceHistory_);
 }
 
 void CReplaceSession::Finished()
@@ -290,7 +296,7 @@ FindInFilesDialogStateType PrepareFindInFilesDialog(ISettingsStore& store,
 {
     CSearchSettings settings(store);
     FindInFilesDialogStateType state;
-    state.text = settings.ReadString("Find1");
+    state.text = settings.ReadFirst(settings::kFindHistory);
     state.options = settings.ReadOptions();
     state.folder = currentDir;
     if (view != nullptr) {
@@ -298,11 +304,11 @@ FindInFilesDialogStateType PrepareFindInFilesDialog(ISettingsStore& store,
         if (!word.empty()) {
             state.text = std::move(word);
         }
-        settings.WriteString("FileFolder1", defaultFindDir);
+        settings.WriteFirst(settings::kFileFolderHistory, defaultFindDir);
     }
-    state.findHistory = settings.ReadHistory("Find");
-    state.filterHistory = settings.ReadHistory("FileFilter");
-    state.folderHistory = settings.ReadHistory("FileFolder");
+    state.findHistory = settings.ReadHistory(settings::kFindHistory);
+    state.filterHistory = settings.ReadHistory(settings::kFileFilterHistory);
+    state.folderHistory = settings.ReadHistory(settings::kFileFolderHistory);
     if (state.text.empty() && !state.findHistory.empty()) {
         state.text = state.findHistory.front();
     }
@@ -324,9 +330,9 @@ void SetChosenFolder(FindInFilesDialogStateType& state, const std::string& folde
 void StoreFindInFilesDialog(ISettingsStore& store, const FindInFilesDialogStateType& state)
 {
     CSearchSettings settings(store);
-    settings.WriteString("LastSearch", state.text);
+    settings.WriteLastSearch(state.text);
     settings.WriteOptions(state.options, false, true);
-    settings.WriteHistory("Find", state.text, state.findHistory);
-    settings.WriteHistory("FileFilter", state.filter, state.filterHistory);
-    settings.WriteHistory("FileFolder", state.folder, state.folderHistory);
+    settings.WriteHistory(settings::kFindHistory, state.text, state.findHistory);
+    settings.WriteHistory(settings::kFileFilterHistory, state.filter, state.filterHistory);
+    settings.WriteHistory(settings::kFileFolderHistory, state.folder, state.folderHistory);
 }

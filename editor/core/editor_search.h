@@ -4,12 +4,11 @@
 #include <vector>
 
 #include "common/message_sink.h"
-#include "common/settings_store.h"
+#include "common/settings_keys.h"
 #include "editor/core/editor_controller.h"
 
 // Find, Replace and Find in Files share one history and one set of options
-// in the "Search" section of the settings.
-inline constexpr const char* kSearchSection = "Search";
+// in the Search section of the settings (common/settings_keys.h).
 inline constexpr int kSearchHistorySize = 16;
 inline constexpr size_t kMaxWordAtCaret = 78;
 inline constexpr TextPosType kNotFound{-1, -1};
@@ -35,7 +34,8 @@ public:
     explicit CSearchSettings(ISettingsStore& store) : store_(store) {}
 
     SearchOptionsType ReadOptions() const;
-    std::string ReadString(const char* key) const;
+    // Entry 1 of a history: the text last used.
+    std::string ReadFirst(const char* prefix) const;
     // The values of prefix1..prefix16, empty ones skipped.
     std::vector<std::string> ReadHistory(const char* prefix) const;
     // prefix1 becomes value; the shown entries that differ from it follow from
@@ -44,7 +44,8 @@ public:
                       const std::vector<std::string>& shown);
     void WriteOptions(const SearchOptionsType& options, bool withDirection,
                       bool withSubdirectories);
-    void WriteString(const char* key, const std::string& value);
+    void WriteFirst(const char* prefix, const std::string& value);
+    void WriteLastSearch(const std::string& text);
 
 private:
     ISettingsStore& store_;

@@ -253,7 +253,7 @@ void CFindInFileClass::Step()
                 // "%s (%d): %s", built directly: hits can run to many thousands.
                 hitLine.assign(path).append(" (").append(std::to_string(lineNumber_));
                 hitLine.append("): ").append(line, 0, kMaxLine);
-                output_->AddLine(hitLine);
+                output_->AddLine(hitLine, OutputLocationType{path, lineNumber_ - 1});
             }
         }
     }

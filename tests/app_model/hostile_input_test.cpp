@@ -64,7 +64,8 @@ TEST(HostileInputTest, ARandomWorkspaceFileLoadsWithoutHarm)
     CFakeSimulator simulator;
     CFakeLink link;
     CRecordingSink sink;
-    CAppModel model(store, host, simulator, link, sink);
+    GlobalOptions options;
+    CAppModel model(options, store, host, simulator, link, sink);
     model.LoadSettings();
     std::mt19937 random(8051);
     const std::string path = dir.File("junk.wsp");
@@ -74,9 +75,9 @@ TEST(HostileInputTest, ARandomWorkspaceFileLoadsWithoutHarm)
         model.State().workspacePath = path;
         ASSERT_TRUE(model.LoadWorkspace(path));
         const RadixTable& table = model.Options().radixTable;
-        EXPECT_GE(table[0], kRadixDecimal);
+        EXPECT_GE(table[0], RadixCode(DisplayRadix::kDecimal));
         for (uint8_t code : table) {
-            EXPECT_LE(code, kRadixBinary);
+            EXPECT_LE(code, RadixCode(DisplayRadix::kBinary));
         }
     }
 }

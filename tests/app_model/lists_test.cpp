@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/menu_ids.h"
 #include "app/open_file_list.h"
 #include "app/recent_list.h"
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
 
 namespace {
@@ -53,27 +52,10 @@ TEST(RecentListTest, CompareIsExactSoCaseVariantsAreDistinct)
     EXPECT_EQ(Entries(list), (std::vector<std::string>{"/w/a.a51", "/w/A.a51", "", ""}));
 }
 
-TEST(RecentListTest, MenuTextsAndStoredSlotsReadBack)
-{
-    CMemorySettingsStore store;
-    store.WriteString("Recent File List", "File2", "/x/y.a51");
-    CRecentList list(settings::kRecentFileKey);
-    for (int slot = 0; slot < CRecentList::kSlots; ++slot) {
-        list.ReadSlot(store, slot);
-    }
-    EXPECT_EQ(list.MenuText(1), "&2 /x/y.a51");
-    EXPECT_TRUE(list.MenuEnabled(1));
-    EXPECT_EQ(list.MenuText(0), "");
-    EXPECT_FALSE(list.MenuEnabled(0));
-    EXPECT_EQ(list.MenuText(7), "");
-    EXPECT_FALSE(list.MenuEnabled(-1));
-}
-
 TEST(OpenFileListTest, MaintenanceRules)
 {
     COpenFileList list;
-    int changes = 0;
-    list.SetChangedHandler([&] { ++changes; });
+    const uint64_t start = list.Revision().Value();
     list.AddOpenFile("A.A51");
     list.AddOpenFile("B.A51");
     list.AddOpenFile("A.A51"); // already listed: stays where it is
@@ -88,41 +70,11 @@ TEST(OpenFileListTest, MaintenanceRules)
     EXPECT_EQ(list.IndexOf("B.A51"), 1);
     EXPECT_EQ(list.IndexOf("b.a51"), -1);
     // Three adds, one move and one removal changed the list; the rest did not.
-    EXPECT_EQ(changes, 5);
+    EXPECT_EQ(list.Revision().Value() - start, 5u);
     list.Rebuild({"x", "y", "x"});
     EXPECT_EQ(list.Titles(), (std::vector<std::string>{"y", "x"}));
-    EXPECT_EQ(changes, 6);
+    EXPECT_EQ(list.Revision().Value() - start, 6u);
 }
 
-TEST(OpenFileListTest, TheWindowMenuShowsTwentyEntriesWithTheGappedIds)
-{
-    COpenFileList list;
-    for (int i = 21; i >= 1; --i) {
-        list.AddOpenFile("F" + std::to_string(i));
-    }
-    ASSERT_EQ(list.Size(), 21u);
-    auto items = list.WindowMenuItems();
-    ASSERT_EQ(items.size(), 20u);
-    EXPECT_EQ(items[0].text, "&1 F1");
-    EXPECT_EQ(items[19].text, "&20 F20");
-    EXPECT_EQ(items[5].id, 32868);
-    EXPECT_EQ(items[6].id, 32870); // 32869 is not an Edit file command
-    EXPECT_EQ(items[8].id, 32872);
-    EXPECT_EQ(items[9].id, 32879); // 32873-32878 neither
-    EXPECT_EQ(items[19].id, 32889);
-    for (const auto& command : menu_ids::kWindowCommands) {
-        EXPECT_EQ(list.EntryOfCommand(command.id), -1) << command.text;
-    }
-    EXPECT_EQ(list.EntryOfCommand(32879), 9);
-}
-
-TEST(OpenFileListTest, AnEditFileCommandBeyondTheListHasNoEntry)
-{
-    COpenFileList list;
-    list.AddOpenFile("ONLY.A51");
-    EXPECT_EQ(list.EntryOfCommand(32863), 0);
-    EXPECT_EQ(list.EntryOfCommand(32864), -1);
-    EXPECT_EQ(list.WindowMenuItems().size(), 1u);
-}
 
 } // namespace

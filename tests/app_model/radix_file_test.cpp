@@ -25,10 +25,10 @@ TEST(RadixFileTest, WritesExactly680BytesAndReadsThemBack)
     CScratchDir dir;
     RadixTable table;
     ResetRadixTable(table);
-    table[radix_layout::kDefaultRadix] = kRadixBinary;
-    table[radix_layout::kRegisterWindow + 29] = kRadixHexadecimal;
-    table[radix_layout::kInternalMemory + 0xFF] = kRadixAscii;
-    table[radix_layout::kPortWindow + 7] = kRadixBinary;
+    table[radix_layout::kDefaultRadix] = RadixCode(DisplayRadix::kBinary);
+    table[radix_layout::kRegisterWindow + 29] = RadixCode(DisplayRadix::kHexadecimal);
+    table[radix_layout::kInternalMemory + 0xFF] = RadixCode(DisplayRadix::kAscii);
+    table[radix_layout::kPortWindow + 7] = RadixCode(DisplayRadix::kBinary);
     const auto file = dir.Path() / "RADIX.DAT";
     ASSERT_TRUE(WriteRadixFile(file, table));
     std::string bytes = ReadBytes(file);
@@ -45,10 +45,10 @@ TEST(RadixFileTest, AMissingFileLeavesTheTable)
 {
     CScratchDir dir;
     RadixTable table;
-    table.fill(kRadixHexadecimal);
+    table.fill(RadixCode(DisplayRadix::kHexadecimal));
     EXPECT_FALSE(ReadRadixFile(dir.Path() / "RADIX.DAT", table));
-    EXPECT_EQ(table[0], kRadixHexadecimal);
-    EXPECT_EQ(table[679], kRadixHexadecimal);
+    EXPECT_EQ(table[0], RadixCode(DisplayRadix::kHexadecimal));
+    EXPECT_EQ(table[679], RadixCode(DisplayRadix::kHexadecimal));
 }
 
 TEST(RadixFileTest, AShortFileFillsOnlyItsBytesAndALongOneIsCut)
@@ -57,15 +57,15 @@ TEST(RadixFileTest, AShortFileFillsOnlyItsBytesAndALongOneIsCut)
     const auto file = dir.Path() / "RADIX.DAT";
     WriteBytes(file, std::string("\x03\x02", 2));
     RadixTable table;
-    table.fill(kRadixBinary);
+    table.fill(RadixCode(DisplayRadix::kBinary));
     ASSERT_TRUE(ReadRadixFile(file, table));
-    EXPECT_EQ(table[0], kRadixAscii);
-    EXPECT_EQ(table[1], kRadixHexadecimal);
-    EXPECT_EQ(table[2], kRadixBinary);
+    EXPECT_EQ(table[0], RadixCode(DisplayRadix::kAscii));
+    EXPECT_EQ(table[1], RadixCode(DisplayRadix::kHexadecimal));
+    EXPECT_EQ(table[2], RadixCode(DisplayRadix::kBinary));
 
     WriteBytes(file, std::string(1000, '\x02'));
     ASSERT_TRUE(ReadRadixFile(file, table));
-    EXPECT_EQ(table[679], kRadixHexadecimal);
+    EXPECT_EQ(table[679], RadixCode(DisplayRadix::kHexadecimal));
 }
 
 TEST(RadixFileTest, CodesNoViewKnowsBecomeSafeOnes)
@@ -80,14 +80,14 @@ TEST(RadixFileTest, CodesNoViewKnowsBecomeSafeOnes)
     RadixTable table;
     ResetRadixTable(table);
     ASSERT_TRUE(ReadRadixFile(file, table));
-    EXPECT_EQ(table[0], kRadixDecimal);
-    EXPECT_EQ(table[5], kRadixDefault);
-    EXPECT_EQ(table[6], kRadixBinary);
+    EXPECT_EQ(table[0], RadixCode(DisplayRadix::kDecimal));
+    EXPECT_EQ(table[5], RadixCode(DisplayRadix::kDefault));
+    EXPECT_EQ(table[6], RadixCode(DisplayRadix::kBinary));
 
     bytes[0] = '\0'; // the default radix cannot itself be "default"
     WriteBytes(file, bytes);
     ASSERT_TRUE(ReadRadixFile(file, table));
-    EXPECT_EQ(table[0], kRadixDecimal);
+    EXPECT_EQ(table[0], RadixCode(DisplayRadix::kDecimal));
 }
 
 } // namespace

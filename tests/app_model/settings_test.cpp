@@ -8,7 +8,7 @@
 #include "app/default_settings_model.h"
 #include "app/global_options.h"
 #include "app/qt_settings_store.h"
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
 #include "scratch_dir.h"
 
@@ -27,7 +27,7 @@ TEST(LoadSettingsTest, AFreshUserGetsTheDocumentedDefaults)
     EXPECT_EQ(options.generateListFile, 1);
     EXPECT_EQ(options.generateHexFile, 1);
     EXPECT_EQ(options.generateSymFile, 0);
-    EXPECT_EQ(options.radixTable[0], kRadixDecimal);
+    EXPECT_EQ(options.radixTable[0], RadixCode(DisplayRadix::kDecimal));
     for (int slot = 0; slot < CRecentList::kSlots; ++slot) {
         EXPECT_EQ(state.recentFiles.Entry(slot), "");
         EXPECT_EQ(state.recentWorkspaces.Entry(slot), "");
@@ -64,7 +64,7 @@ TEST(LoadSettingsTest, StoredValuesReachOptionsAndTheRadixTableIsReset)
     store.WriteString("Recent File List", "File2", "/src/b.a51");
     store.WriteString("Recent File List", "Workspace1", "/src/w.wsp");
     GlobalOptions options;
-    options.radixTable.fill(kRadixBinary);
+    options.radixTable.fill(RadixCode(DisplayRadix::kBinary));
     AppStateType state;
     LoadSettings(store, options, state);
 
@@ -75,8 +75,8 @@ TEST(LoadSettingsTest, StoredValuesReachOptionsAndTheRadixTableIsReset)
     EXPECT_TRUE(state.coverageState);
     EXPECT_EQ(state.recentFiles.Entry(1), "/src/b.a51");
     EXPECT_EQ(state.recentWorkspaces.Entry(0), "/src/w.wsp");
-    EXPECT_EQ(options.radixTable[0], kRadixDecimal);
-    EXPECT_EQ(options.radixTable[100], kRadixDefault);
+    EXPECT_EQ(options.radixTable[0], RadixCode(DisplayRadix::kDecimal));
+    EXPECT_EQ(options.radixTable[100], RadixCode(DisplayRadix::kDefault));
 }
 
 struct CorruptSettingCase
@@ -177,7 +177,7 @@ TEST(DefaultSettingsTest, OkStoresSixValuesAndKeepsTheRadixOutOfTheStore)
 
     EXPECT_EQ(options.fontSize, 8);
     EXPECT_EQ(options.tabWidth, 4);
-    EXPECT_EQ(options.radixTable[0], kRadixBinary);
+    EXPECT_EQ(options.radixTable[0], RadixCode(DisplayRadix::kBinary));
     EXPECT_EQ(options.processorType, 2);
     EXPECT_EQ(store.ReadInt("Settings", "TabWidth", 0), 4);
     EXPECT_EQ(store.ReadInt("Settings", "ProcessorType", 0), 2);

@@ -48,7 +48,7 @@ TEST(SimulatorWorkspaceTest, ButtonsAndWatchesTravelWithTheWorkspace)
     EXPECT_TRUE(workspace.ButtonValues().empty());
 
     simulator.Watches().AddWatch("30H", kWatchDirectMemory, kWatchByte, 0, "", 0, 0,
-                                 kRadixHexadecimal, -1);
+                                 DisplayRadix::kHexadecimal, -1);
     const auto file = dir.Path() / "WATCH.DAT";
     workspace.WriteWatchFile(file);
     CSimulator other;

@@ -5,8 +5,8 @@
 
 #include "app/app_model.h"
 #include "app/default_settings_model.h"
-#include "app/settings_keys.h"
 #include "app_fakes.h"
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
 
 namespace {
@@ -26,7 +26,7 @@ void WriteText(const std::filesystem::path& file, const std::string& text)
 class WorkspaceTest : public testing::Test
 {
 protected:
-    WorkspaceTest() : model(store, host, simulator, link, sink)
+    WorkspaceTest() : model(options, store, host, simulator, link, sink)
     {
         store.WriteString("Settings", "AppDirectory", dir.Path().string());
         model.LoadSettings();
@@ -39,6 +39,7 @@ protected:
     }
 
     CScratchDir dir;
+    GlobalOptions options;
     CMemorySettingsStore store;
     CFakeWindowHost host;
     CFakeSimulator simulator;
@@ -57,7 +58,7 @@ TEST_F(WorkspaceTest, AFullWorkspaceSurvivesSaveAndLoad)
     host.windows.push_back({{"Watch", "Watch", "", 0, 600, 200, 800}, false});
     simulator.buttons = {"100,200,150,300,0,Go,251,0,0,P3", "1,2,3,4,3,Set,0,1,1,8000H"};
     model.Options().processorType = 3;
-    model.Options().radixTable[0] = kRadixBinary;
+    model.Options().radixTable[0] = RadixCode(DisplayRadix::kBinary);
     AppStateType& state = model.State();
     state.projectPath = blink;
     state.defaultFindDir = "/find/here";
@@ -80,7 +81,7 @@ TEST_F(WorkspaceTest, AFullWorkspaceSurvivesSaveAndLoad)
     host.sources.clear();
     simulator.buttons = {"stale"};
     model.Options().processorType = 0;
-    model.Options().radixTable[0] = kRadixDecimal;
+    model.Options().radixTable[0] = RadixCode(DisplayRadix::kDecimal);
     state.simulation = {};
     state.projectPath.clear();
     ASSERT_TRUE(model.LoadWorkspace(state.workspacePath));
@@ -91,7 +92,7 @@ TEST_F(WorkspaceTest, AFullWorkspaceSurvivesSaveAndLoad)
     }
     EXPECT_EQ(simulator.buttons, savedButtons);
     EXPECT_EQ(model.Options().processorType, 3);
-    EXPECT_EQ(model.Options().radixTable[0], kRadixBinary);
+    EXPECT_EQ(model.Options().radixTable[0], RadixCode(DisplayRadix::kBinary));
     EXPECT_EQ(state.projectPath, blink);
     EXPECT_EQ(state.defaultFindDir, "/find/here");
     EXPECT_EQ(state.simulation.controlAddress, 0x90);
@@ -222,7 +223,8 @@ TEST_F(WorkspaceTest, SavingTheDefaultWorkspaceUnderANewNameMakesItTheOneInUse)
     EXPECT_EQ(model.State().recentWorkspaces.Entry(0), "");
 
     // The next start opens it.
-    CAppModel next(store, host, simulator, link, sink);
+    GlobalOptions nextOptions;
+    CAppModel next(nextOptions, store, host, simulator, link, sink);
     next.LoadSettings();
     next.LoadLastWorkspace();
     EXPECT_EQ(next.State().workspacePath, named);

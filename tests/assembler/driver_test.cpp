@@ -147,6 +147,40 @@ TEST(DriverTest, IncludesNestResumeAndEndOnlyThemselves)
     EXPECT_EQ(f.modules.FindModule((f.Dir() / "INNER.INC").string()), f.code.ModuleOfAddress(1));
 }
 
+// Each message keeps the file and 0-based line its text names, also inside
+// an include and for an include that cannot be opened; the texts stay as they are.
+TEST(DriverTest, MessagesKeepTheFileAndLineTheyName)
+{
+    CAsmFixture f;
+    const std::string inc = f.WriteFile("defs.inc", "\tNOP\r\n\tMOV A,#1Q\r\n");
+    const std::string main = f.WriteFile("main.a51", "\tNOP\r\n"
+                                                     "\tINCLUDE defs.inc\r\n"
+                                                     "\tINCLUDE gone.inc\r\n"
+                                                     "\tPAGE 5\r\n"
+                                                     "\tSJMP nowhere\r\n");
+    f.Run("main.a51");
+    std::vector<std::pair<std::string, OutputLocationType>> located;
+    for (size_t i = 0; i < f.output.GetLineCount(); ++i) {
+        const OutputLocationType& at = f.output.GetLocation(i);
+        const std::string& text = f.output.GetLine(i);
+        const bool message = text.rfind("Error: ", 0) == 0 || text.rfind("Warning: ", 0) == 0;
+        EXPECT_EQ(at.IsSet(), message) << text;
+        if (at.IsSet()) {
+            located.emplace_back(text, at);
+        }
+    }
+    const std::string gone = (f.Dir() / "gone.inc").string();
+    EXPECT_EQ(located,
+              (std::vector<std::pair<std::string, OutputLocationType>>{
+                  {"Error: " + inc + " (2):  Invalid base", {inc, 1}},
+                  {"Error: " + main + " (3): Unable to open include file: " + gone, {main, 2}},
+                  {"Warning: " + main +
+                       " (4): Specified page length (5) is outside limits "
+                       "(10 - 255).",
+                   {main, 3}},
+                  {"Error: " + main + " (5):  Undefined symbol/label: nowhere", {main, 4}}}));
+}
+
 TEST(DriverTest, IncludeFindsNamesInAnotherCaseAndStopsCycles)
 {
     CAsmFixture f;

@@ -31,7 +31,8 @@ protected:
     uint8_t& Raw(uint32_t address) { return simulation.Processor().State().DirectSpace[address]; }
     int Add(const char* name, int32_t resource, int32_t format, const char* order = "")
     {
-        return watches.AddWatch(name, resource, format, 0, order, 0, 0, kRadixHexadecimal, -1);
+        return watches.AddWatch(name, resource, format, 0, order, 0, 0, DisplayRadix::kHexadecimal,
+                                -1);
     }
 
     CAsmFixture fixture;
@@ -167,9 +168,10 @@ TEST_F(WatchResolverTest, RandomTextsAreHandled)
         }
         const auto resource = static_cast<int32_t>(random() % 5);
         const auto format = static_cast<int32_t>(random() % 5);
-        const int index = watches.AddWatch(
-            text, resource, format, static_cast<int32_t>(random() % 8), text,
-            static_cast<int32_t>(random() % 2), 40, static_cast<int32_t>(random() % 5), -1);
+        const int index =
+            watches.AddWatch(text, resource, format, static_cast<int32_t>(random() % 8), text,
+                             static_cast<int32_t>(random() % 2), 40,
+                             RadixFromCode(static_cast<int>(random() % 5)), -1);
         EXPECT_LE(watches.FormatWatch(index).size(), kWatchLineCapacity);
         watches.WriteWatch(index, text);
         watches.DeleteWatch(index);

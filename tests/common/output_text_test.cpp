@@ -34,3 +34,39 @@ TEST(OutputTextTest, RepeatCheckSurvivesGrowthOfTheStore)
     }
     EXPECT_FALSE(out.ContainsNoCase("L5000"));
 }
+
+// The output windows redraw when the revision moves; every change must move it.
+TEST(OutputTextTest, RevisionMovesWithEveryLineAndClear)
+{
+    COutputText output;
+    CSeenRevision seen;
+    seen.Update(output.Revision());
+    output.AddLine("a");
+    EXPECT_TRUE(seen.Update(output.Revision()));
+    EXPECT_FALSE(seen.Update(output.Revision()));
+    (void)output.GetLine(0);
+    (void)output.ContainsNoCase("A");
+    EXPECT_FALSE(seen.Update(output.Revision()));
+    output.Clear();
+    EXPECT_TRUE(seen.Update(output.Revision()));
+}
+
+TEST(OutputTextTest, LinesKeepTheLocationTheyName)
+{
+    COutputText out;
+    out.AddLine("Assembling x.a51");
+    out.AddLine("Error: x.a51 (12):  Invalid base", OutputLocationType{"x.a51", 11});
+    out.AddLine("no place", OutputLocationType{"", 4}); // a location without a file is none
+    out.AddLine("Done");
+    EXPECT_FALSE(out.GetLocation(0).IsSet());
+    EXPECT_EQ(out.GetLocation(1), (OutputLocationType{"x.a51", 11}));
+    EXPECT_FALSE(out.GetLocation(2).IsSet());
+    EXPECT_FALSE(out.GetLocation(3).IsSet());
+    EXPECT_FALSE(out.GetLocation(99).IsSet());
+    EXPECT_EQ(out.GetLine(1), "Error: x.a51 (12):  Invalid base");
+
+    out.Clear();
+    out.AddLine("first");
+    EXPECT_FALSE(out.GetLocation(0).IsSet());
+    EXPECT_FALSE(out.GetLocation(1).IsSet());
+}

@@ -188,17 +188,24 @@ TEST_F(EditorDocTest, SaveKeepsTheFileModeAndClearsModified)
                   std::filesystem::perms::group_read);
 }
 
-TEST_F(EditorDocTest, FirstModificationAnnouncesTheTitleOnce)
+// Every view of the document follows its revision: each edit and each change
+// of the modified flag must move it, and nothing else may.
+TEST_F(EditorDocTest, RevisionMovesWithEveryEditAndTheModifiedFlag)
 {
-    std::vector<std::string> titles;
-    doc_.SetTitle("main.a51");
-    doc_.onFirstModified = [&](const std::string& t) { titles.push_back(t); };
+    CSeenRevision seen;
+    seen.Update(doc_.Revision());
     doc_.TypeChar({0, 0}, 'a', false);
-    doc_.TypeChar({1, 0}, 'b', false);
-    ASSERT_EQ(titles, std::vector<std::string>{"main.a51 *"});
-    doc_.SetModified(false);
+    EXPECT_TRUE(doc_.IsModified());
+    EXPECT_TRUE(seen.Update(doc_.Revision()));
+    EXPECT_FALSE(seen.Update(doc_.Revision()));
+    doc_.SetModified(true); // no change
+    EXPECT_FALSE(seen.Update(doc_.Revision()));
+    doc_.SetModified(false); // a save clears the mark in the title
+    EXPECT_TRUE(seen.Update(doc_.Revision()));
+    (void)doc_.Find("zz", {0, 0}, false, false, true, false);
+    EXPECT_FALSE(seen.Update(doc_.Revision()));
     doc_.DeleteChar({0, 0});
-    EXPECT_EQ(titles.size(), 2u);
+    EXPECT_TRUE(seen.Update(doc_.Revision()));
 }
 
 TEST_F(EditorDocTest, OverwriteReplacesButInsertsAtLineAndTextEnd)

@@ -70,6 +70,8 @@ TEST_F(FindInFilesTest, ListsStartFolderFirstThenSubfoldersBreadthFirstByName)
         "6 occurrences have been found.",
     };
     EXPECT_EQ(lines, expected);
+    EXPECT_EQ(out_.GetLocation(2), (OutputLocationType{P("b.a51"), 2}));
+    EXPECT_EQ(out_.GetLocation(3), (OutputLocationType{P("sub1/e.a51"), 2}));
 }
 
 TEST_F(FindInFilesTest, WithoutSubfoldersOnlyTheFolderIsSearched)
@@ -129,6 +131,14 @@ TEST_F(FindInFilesTest, ReadsFiveHundredLinesPerSliceAndKeepsLineNumbers)
     EXPECT_EQ(lines[2], P("big.a51") + " (1200): hit");
     EXPECT_EQ(lines[3], P("big.a51") + " (1201): " + std::string(1024, 'y'));
     EXPECT_EQ(lines[4], P("big.a51") + " (1202): last hit");
+    // Each hit keeps its file and 0-based line; the count line names none.
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(out_.GetLocation(i).path, P("big.a51"));
+    }
+    EXPECT_EQ(out_.GetLocation(0).line, 399);
+    EXPECT_EQ(out_.GetLocation(2).line, 1199);
+    EXPECT_EQ(out_.GetLocation(4).line, 1201);
+    EXPECT_FALSE(out_.GetLocation(5).IsSet());
     EXPECT_GE(slices_, 3);
     EXPECT_LE(slices_, 5);
 }

@@ -55,6 +55,18 @@ TEST(SelectPortModelTest, DefaultsOfAFreshUser)
     EXPECT_EQ(CSelectPortModel::RateTexts().size(), 9u);
 }
 
+// The application takes loader type 1 for a stored sector size of 128 without
+// a loader type; the dialog must show the same loader, not Constant EA.
+TEST(SelectPortModelTest, LoaderTypeDefaultFollowsTheSectorSizeAsInTheApplication)
+{
+    ModelRig rig;
+    rig.catalog.AddPort("/dev/ttyS0");
+    rig.settings.WriteInt("Settings", "SectorSize", 128);
+    rig.model.Load();
+    EXPECT_EQ(rig.model.selectedSectorSize, 1);
+    EXPECT_EQ(rig.model.loaderType, 1);
+}
+
 TEST(SelectPortModelTest, SavedValuesAreSelectedAndOkWritesTheSixValues)
 {
     ModelRig rig;

@@ -278,47 +278,48 @@ struct FormatCase
 {
     int width; // 1 byte, 2 word, 4 double word
     uint32_t value;
-    int radix;
+    DisplayRadix radix;
     const char* text;
 };
 
 TEST(ValueFormatTest, EveryRadixAndWidth)
 {
     const FormatCase cases[] = {
-        {1, 0x41, kRadixDecimal, "65"},
-        {1, 0x41, kRadixHexadecimal, "41"},
-        {1, 0x41, kRadixAscii, "A"},
-        {1, 0x1F, kRadixAscii, "1F"},
-        {1, 0x05, kRadixBinary, "00000101"},
-        {1, 0x105, kRadixBinary, "0000000100000101"},
-        {1, 0x0A, kRadixDefault, "0A"},
-        {2, 0x1234, kRadixDecimal, "4660"},
-        {2, 0x00AB, kRadixHexadecimal, "00AB"},
-        {2, 0x4142, kRadixAscii, ""},
-        {2, 0x8001, kRadixBinary, "1000000000000001"},
-        {4, 0x12345678, kRadixDecimal, "305419896"},
-        {4, 0xAB, kRadixHexadecimal, "000000AB"},
-        {4, 0x41424344, kRadixAscii, ""},
-        {4, 0x80000001, kRadixBinary, "10000000000000000000000000000001"},
+        {1, 0x41, DisplayRadix::kDecimal, "65"},
+        {1, 0x41, DisplayRadix::kHexadecimal, "41"},
+        {1, 0x41, DisplayRadix::kAscii, "A"},
+        {1, 0x1F, DisplayRadix::kAscii, "1F"},
+        {1, 0x05, DisplayRadix::kBinary, "00000101"},
+        {1, 0x105, DisplayRadix::kBinary, "0000000100000101"},
+        {1, 0x0A, DisplayRadix::kDefault, "0A"},
+        {2, 0x1234, DisplayRadix::kDecimal, "4660"},
+        {2, 0x00AB, DisplayRadix::kHexadecimal, "00AB"},
+        {2, 0x4142, DisplayRadix::kAscii, ""},
+        {2, 0x8001, DisplayRadix::kBinary, "1000000000000001"},
+        {4, 0x12345678, DisplayRadix::kDecimal, "305419896"},
+        {4, 0xAB, DisplayRadix::kHexadecimal, "000000AB"},
+        {4, 0x41424344, DisplayRadix::kAscii, ""},
+        {4, 0x80000001, DisplayRadix::kBinary, "10000000000000000000000000000001"},
     };
     for (const FormatCase& c : cases) {
         std::string out = "x";
         if (c.width == 1) {
-            FormatByte(out, c.value, c.radix, kRadixHexadecimal);
+            FormatByte(out, c.value, c.radix, DisplayRadix::kHexadecimal);
         } else if (c.width == 2) {
-            FormatWord(out, c.value, c.radix, kRadixHexadecimal);
+            FormatWord(out, c.value, c.radix, DisplayRadix::kHexadecimal);
         } else {
-            FormatDoubleWord(out, c.value, c.radix, kRadixHexadecimal);
+            FormatDoubleWord(out, c.value, c.radix, DisplayRadix::kHexadecimal);
         }
-        EXPECT_EQ(out, std::string("x") + c.text) << c.width << " " << c.value << " " << c.radix;
+        EXPECT_EQ(out, std::string("x") + c.text)
+            << c.width << " " << c.value << " " << int(RadixCode(c.radix));
     }
     std::string out;
-    FormatByte(out, 200, kRadixDefault, kRadixDecimal);
+    FormatByte(out, 200, DisplayRadix::kDefault, DisplayRadix::kDecimal);
     EXPECT_EQ(out, "200");
     out.clear();
-    FormatRegisterWord(out, 0x1234, kRadixBinary, kRadixHexadecimal);
-    FormatRegisterWord(out, 0x1234, kRadixDefault, kRadixAscii);
-    FormatRegisterWord(out, 0x1234, kRadixDefault, kRadixHexadecimal);
+    FormatRegisterWord(out, 0x1234, DisplayRadix::kBinary, DisplayRadix::kHexadecimal);
+    FormatRegisterWord(out, 0x1234, DisplayRadix::kDefault, DisplayRadix::kAscii);
+    FormatRegisterWord(out, 0x1234, DisplayRadix::kDefault, DisplayRadix::kHexadecimal);
     EXPECT_EQ(out, "466046601234");
 }
 

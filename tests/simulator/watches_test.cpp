@@ -67,8 +67,8 @@ struct WatchWorld
         }
     }
     int Add(std::string_view name, int32_t resource, int32_t format, std::string_view order = "",
-            int32_t radix = kRadixDefault, int32_t bitIndex = 0, int32_t nullTerminated = 0,
-            int32_t length = 0)
+            DisplayRadix radix = DisplayRadix::kDefault, int32_t bitIndex = 0,
+            int32_t nullTerminated = 0, int32_t length = 0)
     {
         return watches.AddWatch(name, resource, format, bitIndex, order, nullTerminated, length,
                                 radix, -1);
@@ -90,7 +90,7 @@ struct FormatCase
     int32_t resource;
     int32_t format;
     const char* order;
-    int32_t radix;
+    DisplayRadix radix;
     int32_t bitIndex;
     int32_t nullTerminated;
     int32_t length;
@@ -100,52 +100,53 @@ struct FormatCase
 // Expected lines worked out from the state the fixture sets up; the default
 // radix is decimal.
 const FormatCase kFormatCases[] = {
-    {"30H", D, kWatchByte, "", kRadixDecimal, 0, 0, 0, "30H   18"},
-    {"30H", D, kWatchByte, "", kRadixHexadecimal, 0, 0, 0, "30H   12"},
-    {"30H", D, kWatchByte, "", kRadixDefault, 0, 0, 0, "30H   18"},
-    {"50H", D, kWatchByte, "", kRadixAscii, 0, 0, 0, "50H   A"},
-    {"51H", D, kWatchByte, "", kRadixAscii, 0, 0, 0, "51H   07"},
-    {"50H", D, kWatchByte, "", kRadixBinary, 0, 0, 0, "50H   01000001"},
-    {"30H", D, kWatchWord, "0,1", kRadixDecimal, 0, 0, 0, "30H   4660"},
-    {"30H", D, kWatchWord, "1,0", kRadixDecimal, 0, 0, 0, "30H   13330"},
-    {"30H", D, kWatchWord, "0,1", kRadixHexadecimal, 0, 0, 0, "30H   1234"},
-    {"30H", D, kWatchWord, "1,0", kRadixBinary, 0, 0, 0, "30H   0011010000010010"},
-    {"30H", D, kWatchWord, "0,1", kRadixAscii, 0, 0, 0, "30H   "},
-    {"40H", D, kWatchDoubleWord, "0,1,2,3", kRadixHexadecimal, 0, 0, 0, "40H   12345678"},
-    {"40H", D, kWatchDoubleWord, "3,2,1,0", kRadixHexadecimal, 0, 0, 0, "40H   78563412"},
-    {"40H", D, kWatchDoubleWord, "1,0,3,2", kRadixHexadecimal, 0, 0, 0, "40H   34127856"},
-    {"40H", D, kWatchDoubleWord, "0,1,2,3", kRadixDecimal, 0, 0, 0, "40H   305419896"},
-    {"40H", D, kWatchDoubleWord, "0,1,2,3", kRadixBinary, 0, 0, 0,
+    {"30H", D, kWatchByte, "", DisplayRadix::kDecimal, 0, 0, 0, "30H   18"},
+    {"30H", D, kWatchByte, "", DisplayRadix::kHexadecimal, 0, 0, 0, "30H   12"},
+    {"30H", D, kWatchByte, "", DisplayRadix::kDefault, 0, 0, 0, "30H   18"},
+    {"50H", D, kWatchByte, "", DisplayRadix::kAscii, 0, 0, 0, "50H   A"},
+    {"51H", D, kWatchByte, "", DisplayRadix::kAscii, 0, 0, 0, "51H   07"},
+    {"50H", D, kWatchByte, "", DisplayRadix::kBinary, 0, 0, 0, "50H   01000001"},
+    {"30H", D, kWatchWord, "0,1", DisplayRadix::kDecimal, 0, 0, 0, "30H   4660"},
+    {"30H", D, kWatchWord, "1,0", DisplayRadix::kDecimal, 0, 0, 0, "30H   13330"},
+    {"30H", D, kWatchWord, "0,1", DisplayRadix::kHexadecimal, 0, 0, 0, "30H   1234"},
+    {"30H", D, kWatchWord, "1,0", DisplayRadix::kBinary, 0, 0, 0, "30H   0011010000010010"},
+    {"30H", D, kWatchWord, "0,1", DisplayRadix::kAscii, 0, 0, 0, "30H   "},
+    {"40H", D, kWatchDoubleWord, "0,1,2,3", DisplayRadix::kHexadecimal, 0, 0, 0, "40H   12345678"},
+    {"40H", D, kWatchDoubleWord, "3,2,1,0", DisplayRadix::kHexadecimal, 0, 0, 0, "40H   78563412"},
+    {"40H", D, kWatchDoubleWord, "1,0,3,2", DisplayRadix::kHexadecimal, 0, 0, 0, "40H   34127856"},
+    {"40H", D, kWatchDoubleWord, "0,1,2,3", DisplayRadix::kDecimal, 0, 0, 0, "40H   305419896"},
+    {"40H", D, kWatchDoubleWord, "0,1,2,3", DisplayRadix::kBinary, 0, 0, 0,
      "40H   00010010001101000101011001111000"},
-    {"40H", D, kWatchDoubleWord, "0,1,2,3", kRadixAscii, 0, 0, 0, "40H   "},
-    {"BUF", X, kWatchString, "", 0, 0, 0, 5, "BUF   AB"},
-    {"3000H", X, kWatchString, "", 0, 0, 1, 0, "3000H HELLO"},
-    {"3000H", X, kWatchString, "", 0, 0, 0, 3, "3000H HEL"},
-    {"TR0", D, kWatchBit, "", 0, 0, 0, 0, "TR0   1"},
-    {"P1.3", D, kWatchBit, "", 0, 0, 0, 0, "P1.3  0"},
+    {"40H", D, kWatchDoubleWord, "0,1,2,3", DisplayRadix::kAscii, 0, 0, 0, "40H   "},
+    {"BUF", X, kWatchString, "", DisplayRadix::kDefault, 0, 0, 5, "BUF   AB"},
+    {"3000H", X, kWatchString, "", DisplayRadix::kDefault, 0, 1, 0, "3000H HELLO"},
+    {"3000H", X, kWatchString, "", DisplayRadix::kDefault, 0, 0, 3, "3000H HEL"},
+    {"TR0", D, kWatchBit, "", DisplayRadix::kDefault, 0, 0, 0, "TR0   1"},
+    {"P1.3", D, kWatchBit, "", DisplayRadix::kDefault, 0, 0, 0, "P1.3  0"},
     // A number is a byte address even for a bit: 21h bit 3, not 24h bit 1.
-    {"21H", D, kWatchBit, "", 0, 3, 0, 0, "21H   1"},
-    {"21H", D, kWatchBit, "", 0, 2, 0, 0, "21H   0"},
-    {"FLAG", D, kWatchBit, "", 0, 0, 0, 0, "FLAG  0"},  // bit 0Ah: 21h bit 2
-    {"COUNT", D, kWatchBit, "", 0, 0, 0, 0, "COUNT 1"}, // 0Bh below 80h: 21h bit 3
-    {"COUNT", D, kWatchByte, "", kRadixHexadecimal, 0, 0, 0, "COUNT 77"},
-    {"PC", R, kWatchWord, "0,1", kRadixHexadecimal, 0, 0, 0, "PC    1234"},
-    {"PC", R, kWatchDoubleWord, "0,1,2,3", kRadixDecimal, 0, 0, 0, "PC    4660"},
-    {"DPTR", R, kWatchByte, "", kRadixHexadecimal, 0, 0, 0, "DPTR  ABCD"},
-    {"r3", R, kWatchByte, "", kRadixHexadecimal, 0, 0, 0, "r3    77"},
-    {"1", R, kWatchByte, "", kRadixHexadecimal, 0, 0, 0, "1     42"},
-    {"Total Cycles", S, kWatchByte, "", kRadixDecimal, 0, 0, 0, "Total Cycles 123456"},
-    {"max sp", S, kWatchByte, "", kRadixHexadecimal, 0, 0, 0, "max sp 2F"},
-    {"90H", I, kWatchByte, "", kRadixHexadecimal, 0, 0, 0, "90H   5A"},
-    {"PTR", I, kWatchByte, "", kRadixHexadecimal, 0, 0, 0, "PTR   5A"},
-    {"90H", D, kWatchByte, "", kRadixHexadecimal, 0, 0, 0, "90H   F7"},
-    {"XYZ", R, kWatchByte, "", 0, 0, 0, 0, "XYZ   ***"},
-    {"Foo", S, kWatchByte, "", 0, 0, 0, 0, "Foo   ***"},
-    {"1FFH", D, kWatchByte, "", 0, 0, 0, 0, "1FFH  ***"},
-    {"10000H", X, kWatchByte, "", 0, 0, 0, 0, "10000H ***"},
-    {"", D, kWatchByte, "", 0, 0, 0, 0, "      ***"},
+    {"21H", D, kWatchBit, "", DisplayRadix::kDefault, 3, 0, 0, "21H   1"},
+    {"21H", D, kWatchBit, "", DisplayRadix::kDefault, 2, 0, 0, "21H   0"},
+    {"FLAG", D, kWatchBit, "", DisplayRadix::kDefault, 0, 0, 0, "FLAG  0"}, // bit 0Ah: 21h bit 2
+    {"COUNT", D, kWatchBit, "", DisplayRadix::kDefault, 0, 0, 0,
+     "COUNT 1"}, // 0Bh below 80h: 21h bit 3
+    {"COUNT", D, kWatchByte, "", DisplayRadix::kHexadecimal, 0, 0, 0, "COUNT 77"},
+    {"PC", R, kWatchWord, "0,1", DisplayRadix::kHexadecimal, 0, 0, 0, "PC    1234"},
+    {"PC", R, kWatchDoubleWord, "0,1,2,3", DisplayRadix::kDecimal, 0, 0, 0, "PC    4660"},
+    {"DPTR", R, kWatchByte, "", DisplayRadix::kHexadecimal, 0, 0, 0, "DPTR  ABCD"},
+    {"r3", R, kWatchByte, "", DisplayRadix::kHexadecimal, 0, 0, 0, "r3    77"},
+    {"1", R, kWatchByte, "", DisplayRadix::kHexadecimal, 0, 0, 0, "1     42"},
+    {"Total Cycles", S, kWatchByte, "", DisplayRadix::kDecimal, 0, 0, 0, "Total Cycles 123456"},
+    {"max sp", S, kWatchByte, "", DisplayRadix::kHexadecimal, 0, 0, 0, "max sp 2F"},
+    {"90H", I, kWatchByte, "", DisplayRadix::kHexadecimal, 0, 0, 0, "90H   5A"},
+    {"PTR", I, kWatchByte, "", DisplayRadix::kHexadecimal, 0, 0, 0, "PTR   5A"},
+    {"90H", D, kWatchByte, "", DisplayRadix::kHexadecimal, 0, 0, 0, "90H   F7"},
+    {"XYZ", R, kWatchByte, "", DisplayRadix::kDefault, 0, 0, 0, "XYZ   ***"},
+    {"Foo", S, kWatchByte, "", DisplayRadix::kDefault, 0, 0, 0, "Foo   ***"},
+    {"1FFH", D, kWatchByte, "", DisplayRadix::kDefault, 0, 0, 0, "1FFH  ***"},
+    {"10000H", X, kWatchByte, "", DisplayRadix::kDefault, 0, 0, 0, "10000H ***"},
+    {"", D, kWatchByte, "", DisplayRadix::kDefault, 0, 0, 0, "      ***"},
     // The second byte lies outside the direct space.
-    {"0FFH", D, kWatchWord, "0,1", 0, 0, 0, 0, "0FFH  ***"},
+    {"0FFH", D, kWatchWord, "0,1", DisplayRadix::kDefault, 0, 0, 0, "0FFH  ***"},
 };
 
 TEST_F(WatchTest, FormatsEveryResourceFormatAndRadix)
@@ -161,7 +162,7 @@ TEST_F(WatchTest, FormatsEveryResourceFormatAndRadix)
 TEST_F(WatchTest, LineIsCutAtTheCapacity)
 {
     External(0x4000, std::string(200, 'x'));
-    const int index = Add("4000H", X, kWatchString, "", 0, 0, 1);
+    const int index = Add("4000H", X, kWatchString, "", DisplayRadix::kDefault, 0, 1);
     const std::string line = watches.FormatWatch(index);
     EXPECT_EQ(line, "4000H " + std::string(kWatchLineCapacity - 6, 'x'));
     EXPECT_EQ(watches.FormatWatch(index, 10), "4000H xxxx");
@@ -264,7 +265,7 @@ TEST_F(WatchTest, WritesReachTheUnitsInByteOrder)
         WatchWorld fresh;
         CWatchList& list = fresh.simulation.Watches();
         const int index = list.AddWatch(c.name, c.resource, c.format, c.bitIndex, c.order,
-                                        c.nullTerminated, c.length, kRadixHexadecimal, -1);
+                                        c.nullTerminated, c.length, DisplayRadix::kHexadecimal, -1);
         list.WriteWatch(index, c.text);
         std::vector<uint8_t> actual;
         for (uint32_t i = 0; i < c.bytes.size(); ++i) {
@@ -296,7 +297,7 @@ TEST_F(WatchTest, RegisterAndResultWrites)
 
 TEST_F(WatchTest, StringLengthBeyondTheResourceStopsAtItsEnd)
 {
-    const int index = Add("0FFFEH", X, kWatchString, "", 0, 0, 0, INT32_MAX);
+    const int index = Add("0FFFEH", X, kWatchString, "", DisplayRadix::kDefault, 0, 0, INT32_MAX);
     const auto start = std::chrono::steady_clock::now();
     watches.WriteWatch(index, "Z");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
@@ -307,7 +308,7 @@ TEST_F(WatchTest, StringLengthBeyondTheResourceStopsAtItsEnd)
 
 TEST_F(WatchTest, LocationsAreCachedUntilSymbolsChange)
 {
-    const int index = Add("COUNT", D, kWatchByte, "", kRadixHexadecimal);
+    const int index = Add("COUNT", D, kWatchByte, "", DisplayRadix::kHexadecimal);
     EXPECT_EQ(watches.FormatWatch(index), "COUNT 77");
     resolver.Define("COUNT", 0x30, 0, 2);
     EXPECT_EQ(watches.FormatWatch(index), "COUNT 77");
@@ -329,8 +330,8 @@ TEST_F(WatchTest, ListOperations)
         }
         return all;
     };
-    EXPECT_EQ(watches.AddWatch("R7", R, kWatchByte, 0, "", 0, 0, 0, 1), 1);
-    EXPECT_EQ(watches.AddWatch("R6", R, kWatchByte, 0, "", 0, 0, 0, 3), -1);
+    EXPECT_EQ(watches.AddWatch("R7", R, kWatchByte, 0, "", 0, 0, DisplayRadix::kDefault, 1), 1);
+    EXPECT_EQ(watches.AddWatch("R6", R, kWatchByte, 0, "", 0, 0, DisplayRadix::kDefault, 3), -1);
     EXPECT_EQ(names(), "A;R7;SP;");
     watches.MoveWatch(0, 1);
     watches.MoveWatch(2, 1);  // no neighbour below
@@ -373,8 +374,8 @@ protected:
 
 TEST_F(WatchFileTest, SavedLinesHaveTheFileFormat)
 {
-    Add("30H", D, kWatchWord, "1,0", kRadixDecimal);
-    Add("BUF", X, kWatchString, "", kRadixDefault, 0, 1, 12);
+    Add("30H", D, kWatchWord, "1,0", DisplayRadix::kDecimal);
+    Add("BUF", X, kWatchString, "", DisplayRadix::kDefault, 0, 1, 12);
     EXPECT_TRUE(watches.SaveWatches(path));
     EXPECT_EQ(Read(), "2, 1, 0, -1, 1, 0, 2, 3, 0, 0, 1, 30H\r\n"
                       "3, 3, 0, -1, 0, 1, 2, 3, 1, 12, 0, BUF\r\n");
@@ -382,11 +383,11 @@ TEST_F(WatchFileTest, SavedLinesHaveTheFileFormat)
 
 TEST_F(WatchFileTest, RoundTripKeepsEveryFieldButTheLocation)
 {
-    Add("TR0", D, kWatchBit, "", kRadixBinary, 4);
-    Add("40H", D, kWatchDoubleWord, "3,2,1,0", kRadixHexadecimal);
-    Add("3000H", X, kWatchString, "", kRadixAscii, 0, 0, 5);
-    Add("Total Cycles", S, kWatchByte, "", kRadixDecimal);
-    Add("r0, r1", R, kWatchByte, "", kRadixDefault);
+    Add("TR0", D, kWatchBit, "", DisplayRadix::kBinary, 4);
+    Add("40H", D, kWatchDoubleWord, "3,2,1,0", DisplayRadix::kHexadecimal);
+    Add("3000H", X, kWatchString, "", DisplayRadix::kAscii, 0, 0, 5);
+    Add("Total Cycles", S, kWatchByte, "", DisplayRadix::kDecimal);
+    Add("r0, r1", R, kWatchByte, "", DisplayRadix::kDefault);
     watches.FormatWatch(0); // resolves a location that must not survive
     std::vector<WatchRecordType> before;
     for (int i = 0; i < watches.WatchCount(); ++i) {
@@ -512,7 +513,8 @@ TEST_F(WatchFileTest, RandomFilesAndFieldsAreHandled)
             record.stringLength = static_cast<int32_t>(random());
             record.radix = static_cast<int32_t>(random() % 8) - 1;
             record.name = text(random() % 40, false);
-            watches.SetWatch(watches.AddWatch("", 0, 0, 0, "", 0, 0, 0, -1), record);
+            watches.SetWatch(watches.AddWatch("", 0, 0, 0, "", 0, 0, DisplayRadix::kDefault, -1),
+                             record);
         }
         for (int i = 0; i < watches.WatchCount(); ++i) {
             EXPECT_LE(watches.FormatWatch(i).size(), kWatchLineCapacity);

@@ -4,7 +4,8 @@
 
 #include "common/settings_store.h"
 
-// Every per-user setting, declared once with its section, key and default.
+// Every per-user setting, declared once with its section, key and default,
+// for all layers: the link and the editor read theirs from here too.
 struct IntSettingType
 {
     const char* section;
@@ -25,6 +26,7 @@ inline constexpr const char* kSettings = "Settings";
 inline constexpr const char* kRecentFileList = "Recent File List";
 inline constexpr const char* kReaderPort = "ReaderPort";
 inline constexpr const char* kWindowPlacement = "WindowPlacement";
+inline constexpr const char* kSearch = "Search";
 
 inline constexpr IntSettingType kGenerateHexFile{kSettings, "GenerateHexFile", 1};
 inline constexpr IntSettingType kGenerateSymFile{kSettings, "GenerateSymFile", 0};
@@ -36,7 +38,9 @@ inline constexpr IntSettingType kFontSizeInDialog{kSettings, "FontSize", 12};
 inline constexpr IntSettingType kProcessorType{kSettings, "ProcessorType", 1};
 inline constexpr IntSettingType kCoverageState{kSettings, "CoverageState", 0};
 inline constexpr IntSettingType kSectorSize{kSettings, "SectorSize", 64};
-// Default depends on the sector size: see LoaderTypeDefault().
+// Default depends on the sector size: see LoaderTypeDefault(). The
+// Connection dialog reads it with the same default, so a stored sector size
+// of 128 without a loader type shows the loader the application uses.
 inline constexpr const char* kLoaderTypeKey = "LoaderType";
 inline constexpr IntSettingType kEnableAutoUpdate{kSettings, "EnableAutoUpdate", 0};
 inline constexpr IntSettingType kUpdateCount{kSettings, "UpdateCount", 10000};
@@ -50,6 +54,20 @@ inline constexpr IntSettingType kDownloadPort{kReaderPort, "DownloadPort", 0};
 inline constexpr IntSettingType kDownloadRate{kReaderPort, "DownloadRate", 9600};
 inline constexpr IntSettingType kMonitorRate{kReaderPort, "MonitorRate", 9600};
 inline constexpr IntSettingType kEnableMonitor{kReaderPort, "EnableMonitor", 1};
+// Beside the numbered port, the device a platform without COM numbers opens.
+inline constexpr StringSettingType kDownloadDevice{kReaderPort, "DownloadDevice", ""};
+
+// Find, Replace and Find in Files: one history and one set of options. The
+// histories are prefix1..prefix16.
+inline constexpr IntSettingType kMatchCase{kSearch, "MatchCase", 0};
+inline constexpr IntSettingType kWholeWords{kSearch, "WholeWords", 0};
+inline constexpr IntSettingType kDirection{kSearch, "Direction", 0}; // 0 up, 1 down
+inline constexpr IntSettingType kSubdirectories{kSearch, "Subdirectories", 0};
+inline constexpr StringSettingType kLastSearch{kSearch, "LastSearch", ""};
+inline constexpr const char* kFindHistory = "Find";
+inline constexpr const char* kReplaceHistory = "Replace";
+inline constexpr const char* kFileFilterHistory = "FileFilter";
+inline constexpr const char* kFileFolderHistory = "FileFolder";
 
 inline constexpr StringSettingType kMainFrame{kWindowPlacement, "MainFrame", ""};
 inline constexpr IntSettingType kMainFrameZoomed{kWindowPlacement, "MainFrameZoomed", 0};

@@ -1,4 +1,4 @@
-#include "app/settings_keys.h"
+#include "common/settings_keys.h"
 
 int LoaderTypeDefault(int sectorSize)
 {
