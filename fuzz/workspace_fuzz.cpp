@@ -14,9 +14,9 @@
 #include <string>
 
 #include "app/app_model.h"
-#include "app/settings_keys.h"
 #include "app/shell_fakes.h"
 #include "app/simulator_workspace.h"
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
 #include "common/text_util.h"
 #include "fuzz_support.h"
@@ -112,15 +112,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string saved = Scratch().File("saved.wsp").string();
     WriteFileBytes(first, std::string_view(reinterpret_cast<const char*>(data), size));
 
+    GlobalOptions firstOptions;
     CFakeWindowHost firstHost;
-    CAppModel firstModel(store, firstHost, workspaceSimulator, link, sink);
+    CAppModel firstModel(firstOptions, store, firstHost, workspaceSimulator, link, sink);
     firstModel.LoadSettings();
     FuzzCheck(firstModel.LoadWorkspace(first), "a workspace file that exists loads");
     const std::string loaded = ModelText(firstModel, firstHost, simulator);
     FuzzCheck(firstModel.SaveWorkspace(saved), "the loaded workspace saves");
 
+    GlobalOptions secondOptions;
     CFakeWindowHost secondHost;
-    CAppModel secondModel(store, secondHost, workspaceSimulator, link, sink);
+    CAppModel secondModel(secondOptions, store, secondHost, workspaceSimulator, link, sink);
     secondModel.LoadSettings();
     FuzzCheck(secondModel.LoadWorkspace(saved), "the saved workspace loads");
     const std::string reloaded = ModelText(secondModel, secondHost, simulator);
