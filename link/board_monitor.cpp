@@ -10,9 +10,6 @@ namespace {
 
 constexpr uint32_t kRingResetQuietMs = 1000;
 constexpr uint32_t kRedrawQuietMs = 500;
-constexpr uint32_t kResetPulseMs = 250;
-constexpr uint32_t kOnceResetStepMs = 500;
-constexpr int kOnceResetSteps = 4;
 
 constexpr uint8_t kRecordStart = ':';
 constexpr uint8_t kLineFeed = 0x0A;
@@ -70,6 +67,16 @@ bool CBoardMonitor::OpenPort()
 
 bool CBoardMonitor::Start(const ConnectionSettingsType& settings)
 {
+    if (!StartBegin(settings)) {
+        return false;
+    }
+    DelayMs(clock_, kResetPulseMs);
+    StartEnd();
+    return true;
+}
+
+bool CBoardMonitor::StartBegin(const ConnectionSettingsType& settings)
+{
     settings_ = settings;
     if (port_.IsOpen()) {
         port_.Close();
@@ -81,12 +88,15 @@ bool CBoardMonitor::Start(const ConnectionSettingsType& settings)
     port_.SetBaudRate(settings_.monitorRate);
     port_.SetStopBits(1);
     port_.AssertReset();
-    DelayMs(clock_, kResetPulseMs);
+    return true;
+}
+
+void CBoardMonitor::StartEnd()
+{
     port_.ReleaseReset();
     if (settings_.monitorEnable != 0) {
         StartMonitoring();
     }
-    return true;
 }
 
 void CBoardMonitor::StartMonitoring()
@@ -105,20 +115,30 @@ void CBoardMonitor::StartMonitoring()
 
 void CBoardMonitor::Reset()
 {
-    if (settings_.loaderType != 3) {
-        port_.AssertReset();
-        port_.ClearLines();
-        port_.SetCapture(settings_.monitorEnable);
-        DelayMs(clock_, kResetPulseMs);
-        host_.ResetOrStartSimulation();
-        port_.ReleaseReset();
-    } else {
+    DelayMs(clock_, ResetBegin());
+    ResetEnd();
+}
+
+uint32_t CBoardMonitor::ResetBegin()
+{
+    if (settings_.loaderType == 3) {
         // The ONCE loader resets the board on a command record instead of a line.
         port_.Write(kOnceResetRecord);
-        for (int i = 0; i < kOnceResetSteps; ++i) {
-            DelayMs(clock_, kOnceResetStepMs);
-        }
+        return kOnceResetMs;
+    }
+    port_.AssertReset();
+    port_.ClearLines();
+    port_.SetCapture(settings_.monitorEnable);
+    return kResetPulseMs;
+}
+
+void CBoardMonitor::ResetEnd()
+{
+    if (settings_.loaderType == 3) {
         port_.Write(kEndOfFileRecord);
+    } else {
+        host_.ResetOrStartSimulation();
+        port_.ReleaseReset();
     }
     host_.RefreshDumpWindow();
     host_.ShowExecutionPoint();
@@ -256,11 +276,22 @@ bool CBoardMonitor::PrepareDownload(const ConnectionSettingsType* chosen)
 
 void CBoardMonitor::FinishDownload(bool programHasBreak)
 {
+    FinishDownloadBegin();
+    DelayMs(clock_, kResetPulseMs);
+    FinishDownloadEnd(programHasBreak);
+}
+
+bool CBoardMonitor::FinishDownloadBegin()
+{
     downloading_ = false;
     port_.SetBaudRate(settings_.monitorRate);
     port_.SetStopBits(1);
     port_.AssertReset();
-    DelayMs(clock_, kResetPulseMs);
+    return port_.IsOpen();
+}
+
+void CBoardMonitor::FinishDownloadEnd(bool programHasBreak)
+{
     port_.ReleaseReset();
     if (settings_.monitorEnable != 0 && programHasBreak) {
         StartMonitoring();

@@ -17,6 +17,8 @@ class CBoardMonitor
 public:
     static constexpr uint32_t kPollPeriodMs = 220;
     static constexpr int kMaxRecordLength = 1024;
+    static constexpr uint32_t kResetPulseMs = 250;
+    static constexpr uint32_t kOnceResetMs = 2000;
 
     CBoardMonitor(CMonitor& port, IMonitorTarget& target, IMonitorHost& host, ITickSource& clock,
                   IMessageSink& messages);
@@ -36,6 +38,18 @@ public:
     bool PrepareDownload(const ConnectionSettingsType* chosen);
     // After the dialog: back to the monitor rate, the board restarted.
     void FinishDownload(bool programHasBreak);
+
+    // The same commands in two halves around their wait, for a caller that
+    // must not block: the first half does what comes before the wait and
+    // gives its length in milliseconds (counted once the port's queued
+    // writes are out); the second half does the rest.
+    bool StartBegin(const ConnectionSettingsType& settings);
+    void StartEnd();
+    uint32_t ResetBegin();
+    void ResetEnd();
+    // False when the link was lost during the transfer: nothing more to do.
+    bool FinishDownloadBegin();
+    void FinishDownloadEnd(bool programHasBreak);
 
     // Parses one record and writes what it carries; false when not accepted.
     bool ParseRecord(const uint8_t* text, int length);

@@ -74,6 +74,7 @@ int CCommPort::Close()
         return 0;
     }
     portIndex_ = -1;
+    DropTransmitQueue();
     return 1;
 }
 
@@ -135,6 +136,12 @@ int CCommPort::Write(const uint8_t* bytes, int count)
     if (!IsOpen() || count <= 0) {
         return 0;
     }
+    if (queuedWrites_) {
+        transmitQueue_.push_back({std::vector<uint8_t>(bytes, bytes + count),
+                                  baudRate_ <= kBlockWriteMaxRate && count >= 2});
+        PumpTransmit();
+        return count;
+    }
     if (baudRate_ <= kBlockWriteMaxRate && count >= 2) {
         return device_.Write(bytes, count, count + kWriteTimeoutConstantMs);
     }
@@ -143,6 +150,80 @@ int CCommPort::Write(const uint8_t* bytes, int count)
         DelayMs(clock_, 1);
     }
     return count;
+}
+
+void CCommPort::SetQueuedWrites(bool on)
+{
+    if (!on) {
+        // What is queued still goes out, as the blocking writes would have sent it.
+        while (TransmitPending()) {
+            PumpTransmit();
+            clock_.SpinOnce();
+        }
+    }
+    queuedWrites_ = on;
+}
+
+bool CCommPort::PreviousWriteDone()
+{
+    if (byteGap_) {
+        if (clock_.TickMs() - lastByteTime_ < 1) {
+            return false;
+        }
+        byteGap_ = false;
+    }
+    if (blockDraining_) {
+        const bool late = static_cast<int32_t>(clock_.TickMs() - blockDeadline_) >= 0;
+        if (IsOpen() && device_.PendingOutput() > 0) {
+            if (!late) {
+                return false;
+            }
+            // The driver's write time-out: what did not go out is dropped.
+            device_.PurgeOutput();
+        }
+        blockDraining_ = false;
+    }
+    return true;
+}
+
+bool CCommPort::TransmitPending()
+{
+    return !transmitQueue_.empty() || !PreviousWriteDone();
+}
+
+void CCommPort::PumpTransmit()
+{
+    while (!transmitQueue_.empty() && PreviousWriteDone()) {
+        if (!IsOpen()) {
+            DropTransmitQueue();
+            return;
+        }
+        QueuedWriteType& front = transmitQueue_.front();
+        if (front.block) {
+            const int count = static_cast<int>(front.bytes.size());
+            device_.Write(front.bytes.data(), count, 0);
+            blockDraining_ = true;
+            blockDeadline_ =
+                clock_.TickMs() + static_cast<uint32_t>(count + kWriteTimeoutConstantMs);
+            transmitQueue_.pop_front();
+            continue;
+        }
+        device_.Write(front.bytes.data() + transmitOffset_, 1, 1 + kWriteTimeoutConstantMs);
+        byteGap_ = true;
+        lastByteTime_ = clock_.TickMs();
+        if (++transmitOffset_ == front.bytes.size()) {
+            transmitQueue_.pop_front();
+            transmitOffset_ = 0;
+        }
+    }
+}
+
+void CCommPort::DropTransmitQueue()
+{
+    transmitQueue_.clear();
+    transmitOffset_ = 0;
+    byteGap_ = false;
+    blockDraining_ = false;
 }
 
 void CCommPort::PurgeReceive()
@@ -154,6 +235,7 @@ void CCommPort::PurgeReceive()
 
 void CCommPort::PurgeTransmit()
 {
+    DropTransmitQueue();
     if (IsOpen()) {
         device_.PurgeOutput();
     }
@@ -166,6 +248,7 @@ void CCommPort::NoteErrors(uint32_t errorBits)
         // The other end is gone: close so that nothing keeps polling a dead line.
         device_.Close();
         portIndex_ = -1;
+        DropTransmitQueue();
         messages_.ShowMessage(kPortVanishedMessage, IMessageSink::Severity::kError);
     }
 }

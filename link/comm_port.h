@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,19 @@ public:
     void PurgeReceive();
     void PurgeTransmit();
 
+    // With queued writes on, Write returns at once and the bytes wait in a
+    // transmit queue that PumpTransmit sends as the busy-waiting Write would:
+    // a block in one device write, single bytes at least a millisecond apart,
+    // each write only once the one before it is out. A window's event loop
+    // keeps running in between.
+    void SetQueuedWrites(bool on);
+    bool QueuedWrites() const { return queuedWrites_; }
+    // A queued write still waits or is still going out.
+    bool TransmitPending();
+    // Sends what is due now; call it about every millisecond while
+    // TransmitPending() holds.
+    void PumpTransmit();
+
     int Receive();
     int Available() const { return ring_.Available(); }
     int ReadRing(uint8_t* destination, int max) { return ring_.Read(destination, max); }
@@ -85,6 +99,8 @@ private:
     void DriveDtr(int level);
     void FailOpen();
     void NoteErrors(uint32_t errorBits);
+    bool PreviousWriteDone();
+    void DropTransmitQueue();
 
     ISerialDevice& device_;
     IPortCatalog& catalog_;
@@ -102,4 +118,17 @@ private:
     bool isBridge_ = false;
     CReceiveRing ring_;
     int lastReceiveCount_ = 0;
+
+    struct QueuedWriteType
+    {
+        std::vector<uint8_t> bytes;
+        bool block = false; // one device write; else byte by byte, paced
+    };
+    bool queuedWrites_ = false;
+    std::deque<QueuedWriteType> transmitQueue_;
+    size_t transmitOffset_ = 0; // bytes of the front write already sent
+    bool byteGap_ = false;      // a paced byte went out at lastByteTime_
+    uint32_t lastByteTime_ = 0;
+    bool blockDraining_ = false; // a block write is with the device until blockDeadline_
+    uint32_t blockDeadline_ = 0;
 };

@@ -102,6 +102,20 @@ void CDownloadSession::Tick()
     if (busy_ || !running_) {
         return;
     }
+    if (!port_.IsOpen()) {
+        // The line went away under the transfer: nothing is left to retry on.
+        running_ = false;
+        return;
+    }
+    if (awaitingWrite_) {
+        port_.PumpTransmit();
+        if (port_.TransmitPending()) {
+            return;
+        }
+        // Out now: the step's time starts here, as after a blocking write.
+        awaitingWrite_ = false;
+        stepTime_ = clock_.TickMs();
+    }
     busy_ = true;
     if (loaderType_ == kLoaderAduc) {
         AducStep();
@@ -109,6 +123,7 @@ void CDownloadSession::Tick()
         HexStep();
     }
     busy_ = false;
+    awaitingWrite_ = port_.QueuedWrites() && port_.TransmitPending();
 }
 
 void CDownloadSession::End()
@@ -118,6 +133,10 @@ void CDownloadSession::End()
         return;
     }
     ended_ = true;
+    // A record still queued would reach the board after the transfer ended.
+    if (port_.QueuedWrites()) {
+        port_.PurgeTransmit();
+    }
     port_.ClearRts();
     port_.ReleaseReset();
 }
@@ -215,6 +234,7 @@ void CDownloadSession::HexStep()
         break;
     case kHexClose:
         if (Elapsed() > kCloseDelayMs) {
+            succeeded_ = true;
             Finish();
         }
         break;
@@ -377,6 +397,7 @@ void CDownloadSession::AducStep()
         break;
     case kAducClose:
         if (Elapsed() > kCloseDelayMs) {
+            succeeded_ = true;
             Finish();
         }
         break;

@@ -26,7 +26,8 @@ enum LoaderType : int
 // One transfer of the code image to the board's loader. The Download Progress
 // dialog calls Begin when it opens, Tick every 5 ms, Cancel for its button and
 // End when it goes; it shows the three texts and closes with OK once
-// IsFinished() turns true.
+// IsFinished() turns true. On a port with queued writes a step waits until
+// its write is out, and its time counts from then, as after a blocking write.
 class CDownloadSession
 {
 public:
@@ -45,11 +46,16 @@ public:
     bool Begin();
     void Tick();
     void Cancel() { running_ = false; }
+    // Sends the queued bytes that are due: a window calls it every
+    // millisecond between the 5 ms ticks, so paced bytes keep their pace.
+    void PumpTransmit() { port_.PumpTransmit(); }
     // The dialog is gone: the loader-select line drops and the board runs.
     void End();
 
     bool IsRunning() const { return running_; }
     bool IsFinished() const { return finished_; }
+    // Finished because the board took the whole program (not after a message).
+    bool Succeeded() const { return succeeded_; }
     int Step() const { return step_; }
     int32_t CurrentAddress() const { return currentAddress_; }
     int32_t EndBound() const { return endBound_; }
@@ -104,7 +110,9 @@ private:
     bool busy_ = false;
     bool running_ = false;
     bool finished_ = false;
+    bool succeeded_ = false;
     bool ended_ = false;
+    bool awaitingWrite_ = false; // a queued write is going out; the step waits
 
     std::array<uint8_t, kReceiveBufferSize + 1> received_{};
     int receivedCount_ = 0;

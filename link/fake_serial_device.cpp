@@ -111,6 +111,7 @@ void CFakeSerialDevice::PurgeInput()
 void CFakeSerialDevice::PurgeOutput()
 {
     calls.push_back("PurgeOutput");
+    pendingOutput = 0;
 }
 
 void CFakeSerialDevice::Feed(const std::string& bytes)

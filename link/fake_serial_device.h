@@ -27,6 +27,7 @@ public:
     int Read(uint8_t* destination, int max) override;
     void PurgeInput() override;
     void PurgeOutput() override;
+    int PendingOutput() override { return pendingOutput; }
 
     // Bytes the board sends.
     void Feed(const std::string& bytes);
@@ -54,6 +55,7 @@ public:
     bool refuseOneAndHalfStopBits = true;
     uint32_t pendingErrors = 0;        // reported by the next QueuedInput
     size_t maxQueuedReport = 1u << 30; // QueuedInput reports at most this many
+    int pendingOutput = 0;             // what PendingOutput reports; purged to 0
 
     std::deque<uint8_t> input;
 

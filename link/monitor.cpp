@@ -71,6 +71,7 @@ void CMonitor::CaptureByte(uint8_t byte)
 void CMonitor::CloseLine()
 {
     longest_ = std::max(longest_, lines_.back().size());
+    ++closedLines_;
     lines_.emplace_back();
     if (lines_.size() > kMaxLines) {
         lines_.pop_front();

@@ -36,6 +36,9 @@ public:
     int CapturePosition() const { return capturePosition_; }
     size_t LongestLineLength() const { return longest_; }
     const std::deque<std::string>& Lines() const { return lines_; }
+    // Lines completed since construction: a reader that prints each line once
+    // finds its place with it after lines were dropped or cleared.
+    uint64_t ClosedLineCount() const { return closedLines_; }
     // Raised whenever the captured text changes (the dump window follows it).
     const CRevision& LinesRevision() const { return linesRevision_; }
 
@@ -47,6 +50,7 @@ private:
     int capture_ = 0;
     int resetPolarity_ = 2;
     size_t longest_ = 0;
+    uint64_t closedLines_ = 0;
     std::deque<std::string> lines_;
     CRevision linesRevision_;
 };

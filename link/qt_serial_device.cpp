@@ -97,6 +97,12 @@ int CQtSerialDevice::Write(const uint8_t* data, int count, int timeoutMs)
         port_->clearError();
         return 0;
     }
+    if (timeoutMs <= 0) {
+        // Hands the bytes over without waiting; PendingOutput tells when they are out.
+        port_->flush();
+        port_->clearError();
+        return count;
+    }
     QElapsedTimer timer;
     timer.start();
     while (port_->bytesToWrite() > 0 && timer.elapsed() < timeoutMs) {
@@ -168,6 +174,17 @@ void CQtSerialDevice::PurgeOutput()
         port_->clear(QSerialPort::Output);
         port_->clearError();
     }
+}
+
+int CQtSerialDevice::PendingOutput()
+{
+    if (!port_->isOpen()) {
+        return 0;
+    }
+    // Without an event loop nothing else moves the buffer to the driver.
+    port_->flush();
+    port_->clearError();
+    return static_cast<int>(std::min<qint64>(port_->bytesToWrite(), 1 << 20));
 }
 
 std::vector<SerialPortInfoType> CQtPortCatalog::AvailablePorts()

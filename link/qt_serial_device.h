@@ -27,6 +27,7 @@ public:
     int Read(uint8_t* destination, int max) override;
     void PurgeInput() override;
     void PurgeOutput() override;
+    int PendingOutput() override;
 
 private:
     bool OtherEndGone();

@@ -53,6 +53,9 @@ public:
     virtual int Read(uint8_t* destination, int max) = 0;
     virtual void PurgeInput() = 0;
     virtual void PurgeOutput() = 0;
+    // Bytes a write with a timeout of 0 left for the device to send; a device
+    // that always finishes its writes has none.
+    virtual int PendingOutput() { return 0; }
 };
 
 // What the platform reports about one serial port.
