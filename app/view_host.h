@@ -34,6 +34,9 @@ public:
     // Something a command's enable rule reads has changed in this view
     // (selection, undo, clipboard): the frame updates its actions.
     virtual void CommandStateChanged() = 0;
+    // The coverage display flag (Show Coverage): source views shade the lines
+    // the program never executed while it is set.
+    virtual bool CoverageDisplay() const { return false; }
 };
 
 // A window's content as the frame sees it; the editor view and every tool

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-// The ten document kinds, in template order: the order windows are written
-// to a workspace file.
+// The document kinds, in template order: the order windows are written to a
+// workspace file. The stack and serial windows came after the first ten.
 enum class WindowKind
 {
     kSource,
@@ -17,7 +17,9 @@ enum class WindowKind
     kIram,
     kXram,
     kWatch,
-    kConReg
+    kConReg,
+    kStack,
+    kSerial
 };
 
 struct WindowKindInfoType
@@ -29,7 +31,7 @@ struct WindowKindInfoType
     int shortNameId;           // string the View commands look the kind up by
 };
 
-inline constexpr std::array<WindowKindInfoType, 10> kWindowKinds{{
+inline constexpr std::array<WindowKindInfoType, 12> kWindowKinds{{
     {WindowKind::kSource, 129, "8051", "SourceWindow", 128},
     {WindowKind::kOutput, 102, "Output", "OutputWindow", 101},
     {WindowKind::kDump, 131, "Dump", "DumpWindow", 130},
@@ -40,6 +42,8 @@ inline constexpr std::array<WindowKindInfoType, 10> kWindowKinds{{
     {WindowKind::kXram, 112, "XRAM", "XRAMWindow", 111},
     {WindowKind::kWatch, 114, "Watch", "WatchWindow", 113},
     {WindowKind::kConReg, 118, "ConReg", "ConRegWindow", 117},
+    {WindowKind::kStack, 120, "Stack", "StackWindow", 119},
+    {WindowKind::kSerial, 122, "Serial", "SerialWindow", 121},
 }};
 
 const WindowKindInfoType& KindInfo(WindowKind kind);

@@ -16,6 +16,21 @@ std::string AbsolutePath(const std::string& path)
     return error || path.empty() ? path : absolute.string();
 }
 
+// A workspace written by hand (or shipped with an example) may name its
+// files relative to itself; they must not depend on the current directory.
+void ResolveRelativePaths(WorkspaceContentType& content, const std::string& directory)
+{
+    const auto resolve = [&](std::string& path) {
+        if (!path.empty() && std::filesystem::path(path).is_relative()) {
+            path = (std::filesystem::path(directory) / path).lexically_normal().string();
+        }
+    };
+    resolve(content.projectPath);
+    for (WindowRecord& record : content.windows) {
+        resolve(record.path);
+    }
+}
+
 } // namespace
 
 bool CAppModel::LoadWorkspace(const std::string& requestedPath)
@@ -40,7 +55,9 @@ bool CAppModel::LoadWorkspace(const std::string& requestedPath)
     // them would add them to this one at its next save.
     simulator_.ClearButtons();
 
-    ApplyWorkspace(ReadWorkspace(in, CurrentSettings()));
+    WorkspaceContentType content = ReadWorkspace(in, CurrentSettings());
+    ResolveRelativePaths(content, DirectoryPart(path));
+    ApplyWorkspace(content);
     in.close();
     state_.workspaceLoading = false;
     windows_.ActivateFirstSource();

@@ -74,6 +74,16 @@ public:
     std::filesystem::path SymPath() const { return OutputPath(".SYM"); }
     std::filesystem::path LinkPath() const { return OutputPath(".LNK"); }
 
+    // The directive table's names, read-only, for tools that show source text
+    // (asm_vocabulary.h); definesName marks EQU, SET and the other directives
+    // that define the statement's first word.
+    struct DirectiveNameType
+    {
+        std::string_view name;
+        bool definesName;
+    };
+    static std::vector<DirectiveNameType> DirectiveNames();
+
     std::optional<SymbolRecord> LookupSymbol(std::string_view name) const;
     const CSymbolTable& Symbols() const { return symbols_; }
     const CSymbolTable& Labels() const { return labels_; }

@@ -68,6 +68,15 @@ const CAssembler::DirectiveEntry CAssembler::kDirectives[] = {
     {"HEXFILE", &CAssembler::DoHexFile},
 };
 
+std::vector<CAssembler::DirectiveNameType> CAssembler::DirectiveNames()
+{
+    std::vector<DirectiveNameType> names;
+    for (const DirectiveEntry& entry : kDirectives) {
+        names.push_back({entry.name, entry.handler == &CAssembler::DoDefineWithoutName});
+    }
+    return names;
+}
+
 const CAssembler::DirectiveEntry* CAssembler::FindDirective(std::string_view word) const
 {
     if (!word.empty() && word[0] == '$') {

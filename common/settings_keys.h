@@ -44,11 +44,18 @@ inline constexpr IntSettingType kSectorSize{kSettings, "SectorSize", 64};
 inline constexpr const char* kLoaderTypeKey = "LoaderType";
 inline constexpr IntSettingType kEnableAutoUpdate{kSettings, "EnableAutoUpdate", 0};
 inline constexpr IntSettingType kUpdateCount{kSettings, "UpdateCount", 10000};
+// Source windows colour mnemonics, names, numbers, strings and comments; 0
+// draws all text in plain black (Options > Defaults).
+inline constexpr IntSettingType kSyntaxColouring{kSettings, "SyntaxColouring", 1};
 inline constexpr StringSettingType kAppDirectory{kSettings, "AppDirectory", ""};
 inline constexpr StringSettingType kLastWorkspace{kSettings, "LastWorkspace", ""};
 inline constexpr StringSettingType kProjectFile{kSettings, "ProjectFile", ""};
 inline constexpr StringSettingType kWordByteOrder{kSettings, "WordByteOrder", "0,1"};
 inline constexpr StringSettingType kDWordByteOrder{kSettings, "DWordByteOrder", "0,1,2,3"};
+// Debug windows draw the values that changed since the previous stop in red.
+inline constexpr IntSettingType kHighlightChanges{kSettings, "HighlightChangedValues", 1};
+// The serial window shows the transmitted bytes in hexadecimal.
+inline constexpr IntSettingType kSerialHex{kSettings, "SerialWindowHex", 0};
 
 inline constexpr IntSettingType kDownloadPort{kReaderPort, "DownloadPort", 0};
 inline constexpr IntSettingType kDownloadRate{kReaderPort, "DownloadRate", 9600};

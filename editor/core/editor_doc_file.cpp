@@ -15,6 +15,18 @@ constexpr const char* kNoMemoryForLoad = "Unable to allocate editor buffer.";
 constexpr const char* kFileTooLarge = " File to large for text buffer, press any key.";
 constexpr const char* kUnableToSave = "Unable to save %s: %s";
 
+// Replacing a file by renaming a new one over it would get past a write
+// protection the user set; a file without its owner's write permission is
+// left as it is.
+bool IsWriteProtected(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    return !ec && std::filesystem::is_regular_file(status) &&
+           (status.permissions() & std::filesystem::perms::owner_write) ==
+               std::filesystem::perms::none;
+}
+
 } // namespace
 
 bool CEditorDoc::Load(const std::filesystem::path& path)
@@ -159,8 +171,10 @@ bool CEditorDoc::Save(const std::filesystem::path& path)
         fs::remove(temp, ec);
     }
     std::string failure;
-    std::FILE* file = std::fopen(temp.c_str(), "wbx"); // never through an existing name
-    if (file == nullptr) {
+    std::FILE* file = nullptr;
+    if (IsWriteProtected(target)) {
+        failure = "the file is read-only";
+    } else if ((file = std::fopen(temp.c_str(), "wbx")) == nullptr) { // never an existing name
         failure = std::strerror(errno);
     } else if (!WriteTo(file)) {
         failure = std::strerror(errno);

@@ -142,6 +142,18 @@ TEST_F(WorkspaceTest, AWindowForAMissingSourceOpensNothingAndReadingGoesOn)
     EXPECT_EQ(model.Options().processorType, 0);
 }
 
+TEST_F(WorkspaceTest, RelativePathsAreTakenFromTheWorkspaceDirectory)
+{
+    Source("main.a51");
+    std::filesystem::create_directories(dir.Path() / "ws");
+    WriteText(dir.Path() / "ws" / "rel.wsp",
+              "Project=../main.a51\r\nWindow=8051,main.a51,../main.a51,0,0,100,100\r\n");
+    ASSERT_TRUE(model.LoadWorkspace(dir.File("ws/rel.wsp")));
+    ASSERT_EQ(host.windows.size(), 1u);
+    EXPECT_EQ(host.windows[0].record.path, (dir.Path() / "main.a51").string());
+    EXPECT_EQ(model.State().projectPath, (dir.Path() / "main.a51").string());
+}
+
 TEST_F(WorkspaceTest, AFileThatCannotBeOpenedChangesNothing)
 {
     model.State().coverageState = true;

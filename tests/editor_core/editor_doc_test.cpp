@@ -144,6 +144,27 @@ TEST_F(EditorDocTest, SaveFailureKeepsTheOriginalAndTheModifiedFlag)
     EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "keep.a51.~sav"));
 }
 
+TEST_F(EditorDocTest, SaveLeavesAWriteProtectedFileAsItIs)
+{
+    namespace fs = std::filesystem;
+    const auto file = dir_.Write("locked.a51", "old\r\n");
+    ASSERT_TRUE(doc_.Load(file));
+    doc_.TypeChar({0, 0}, 'N', false);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    // Renaming over it would succeed in a writable folder, even for root.
+    EXPECT_FALSE(doc_.Save(file));
+    EXPECT_EQ(ReadBytes(file), "old\r\n");
+    EXPECT_TRUE(doc_.IsModified());
+    EXPECT_EQ(doc_.Line(0), "Nold");
+    ASSERT_EQ(sink_.messages.size(), 1u);
+    EXPECT_NE(sink_.messages[0].find("read-only"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir_.Path() / "locked.a51.~sav"));
+
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_TRUE(doc_.Save(file));
+    EXPECT_EQ(ReadBytes(file), "Nold\r\n");
+}
+
 TEST_F(EditorDocTest, SaveThroughALinkReplacesItsTarget)
 {
     const auto real = dir_.Write("real.a51", "a");

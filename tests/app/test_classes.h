@@ -1,0 +1,17 @@
+#pragma once
+
+#include <vector>
+
+class QObject;
+
+// One instance of every test class; each file adds its own.
+std::vector<QObject*> AllTests();
+QObject* NewCommandsTest();
+QObject* NewWorkspaceTest();
+QObject* NewRunTest();
+QObject* NewDialogsTest();
+
+inline std::vector<QObject*> AllTests()
+{
+    return {NewCommandsTest(), NewWorkspaceTest(), NewRunTest(), NewDialogsTest()};
+}
