@@ -3,7 +3,7 @@
 
 Each seed is a real example of its format (a workspace as the IDE saves it,
 a watch list, a radix table, an edit session on a source, a board's side of
-a monitor or download exchange), so that the short runs of the test suite
+a monitor or download exchange, an Intel HEX file), so that the short runs of the test suite
 start deep in the code. The inputs libFuzzer found beside them are kept as
 they were merged. Run from the repository root: fuzz/make_seeds.py
 """
@@ -342,6 +342,46 @@ def download_seeds():
     write("download", "line-trouble.bin", bytes([setup]) + trouble)
 
 
+# ---- Intel HEX files ---------------------------------------------------------
+
+def record(rtype, address, data=b"", lower=False, end="\r\n"):
+    body = bytes([len(data), address >> 8 & 0xFF, address & 0xFF, rtype]) + bytes(data)
+    text = ":" + (body + bytes([checksum(body)])).hex().upper()
+    return (text.lower() if lower else text) + end
+
+
+HEX_END = ":00000001FF\r\n"
+
+
+def hex_seeds():
+    # As the assembler writes a program: a jump, a gap, the code.
+    program = (record(0, 0, bytes([0x02, 0x00, 0x30]))
+               + record(0, 0x30, bytes(range(0x75, 0x85)))
+               + record(0, 0x40, bytes([0x80, 0xFE])) + HEX_END)
+    write("intel_hex", "program.hex", program)
+    write("intel_hex", "lf-lower-case.hex",
+          record(0, 0, b"\x02\x00\x30", lower=True, end="\n")
+          + record(0, 0x30, bytes(range(40)), lower=True, end="\n") + ":00000001ff\n")
+    write("intel_hex", "cr-blanks-trailer.hex",
+          "\r  " + record(0, 0x100, b"\xAA\x55", end=" \r") + "\r\t" + HEX_END + "not read\r\n")
+    # Extended address and start address records, a full record at the top.
+    write("intel_hex", "extended.hex",
+          record(4, 0, b"\x00\x00") + record(2, 0, b"\x0F\xF0") + record(0, 0, b"\x11" * 16)
+          + record(2, 0, b"\x00\x00") + record(0, 0xFF01, bytes(range(255)))
+          + record(3, 0, b"\x00\x00\x00\x30") + record(5, 0, b"\x00\x00\x00\x30") + HEX_END)
+    # Overlapping records: the later byte wins.
+    write("intel_hex", "overlap.hex",
+          record(0, 0x10, b"\x01\x02\x03\x04") + record(0, 0x12, b"\xFF") + HEX_END)
+    # Faults: past 64 KB, checksum, count, type, digits, a missing end.
+    write("intel_hex", "past-64k.hex", record(0, 0xFFFE, b"\x01\x02\x03") + HEX_END)
+    write("intel_hex", "bad-checksum.hex", ":0300000002003000\r\n" + HEX_END)
+    write("intel_hex", "bad-count.hex", ":0400000002003000CB\r\n" + HEX_END)
+    write("intel_hex", "unknown-type.hex", record(6, 0, b"\x01") + HEX_END)
+    write("intel_hex", "bad-digit.hex", ":03000000020G30CB\r\n" + HEX_END)
+    write("intel_hex", "no-end.hex", record(0, 0, b"\x02\x00\x30"))
+    write("intel_hex", "long-line.hex", ":" + "0" * 600 + "\r\n" + HEX_END)
+
+
 def main():
     workspace_seeds()
     watch_seeds()
@@ -349,6 +389,7 @@ def main():
     editor_seeds()
     monitor_seeds()
     download_seeds()
+    hex_seeds()
 
 
 if __name__ == "__main__":
