@@ -110,6 +110,7 @@ CMainFrame::CMainFrame(CEngines& engines, ISettingsStore& store, IMessageSink& m
     };
     connect(clipboard, &QClipboard::dataChanged, this, clipboardChanged);
     clipboardChanged();
+    CreateRecoveryKeeper();
     qApp->installEventFilter(this);
     UpdateActions();
     UpdateStatusPanes();
@@ -502,6 +503,7 @@ void CMainFrame::StartUp(const std::vector<std::string>& arguments)
     model_.ReadRadixFile();
     UpdateAllWindows();
     LogEvent("started");
+    OfferRecovery();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
