@@ -106,14 +106,17 @@ std::string SessionOf(const fs::path& path)
     return dash == std::string::npos ? std::string() : name.substr(0, dash);
 }
 
-// Up to limit + 1 bytes of a file; false when it cannot be read.
+// Up to limit + 1 bytes of a file (more shows it is too long); false when
+// it cannot be read.
 bool ReadSome(const fs::path& path, uint64_t limit, std::string& bytes)
 {
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(path, ec);
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (ec || !in) {
         return false;
     }
-    bytes.assign(static_cast<size_t>(limit + 1), '\0');
+    bytes.assign(static_cast<size_t>(std::min<uintmax_t>(size, limit) + 1), '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<size_t>(in.gcount()));
     return !in.bad();
