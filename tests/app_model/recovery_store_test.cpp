@@ -9,6 +9,7 @@
 #include "scratch_dir.h"
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -58,7 +59,7 @@ TEST_F(RecoveryStoreTest, TextsComeBackExactlyFromAnEndedSession)
 {
     const std::string source = Source("main.a51", "MOV A,#1\r\n");
     const std::string oddPath = scratch_.File("100%\nodd\rname.a51");
-    const std::string text("MOV A,#2\r\n\tNOP ; \x01\0 %41\r\n\r\nEND", 34);
+    const std::string text = "MOV A,#2\r\n\tNOP ; \x01\0 %41\r\n\r\nEND"s;
     {
         CRecoveryStore store(Folder(), sink_);
         const int a = store.NewSlot();
