@@ -1,5 +1,6 @@
 #include "app/default_settings_model.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "common/settings_keys.h"
@@ -56,6 +57,8 @@ DefaultSettingsValuesType FillDefaultSettings(ISettingsStore& store, const Globa
     values.generateListFile = options.generateListFile != 0;
     values.generateSymFile = options.generateSymFile != 0;
     values.generateHexFile = options.generateHexFile != 0;
+    values.recoveryInterval = std::clamp(ReadSetting(store, settings::kRecoveryInterval), 0,
+                                         settings::kMaxRecoveryInterval);
     return values;
 }
 
@@ -90,5 +93,7 @@ bool ApplyDefaultSettings(const DefaultSettingsValuesType& values, GlobalOptions
     WriteSetting(store, settings::kGenerateHexFile, options.generateHexFile);
     WriteSetting(store, settings::kGenerateSymFile, options.generateSymFile);
     WriteSetting(store, settings::kGenerateListFile, options.generateListFile);
+    WriteSetting(store, settings::kRecoveryInterval,
+                 std::clamp(values.recoveryInterval, 0, settings::kMaxRecoveryInterval));
     return true;
 }

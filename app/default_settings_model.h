@@ -19,6 +19,7 @@ struct DefaultSettingsValuesType
     bool generateListFile = false;
     bool generateSymFile = false;
     bool generateHexFile = false;
+    int recoveryInterval = 0; // seconds, 0 = off
 };
 
 inline constexpr const char* kDefaultSettingsCaption = "Default Settings";

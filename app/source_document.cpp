@@ -34,3 +34,15 @@ bool CSourceDocument::SaveAs(const std::string& path)
     TakePath(path);
     return true;
 }
+
+bool CSourceDocument::Restore(const std::string& path, std::string_view text)
+{
+    if (!doc_.LoadText(text)) {
+        return false;
+    }
+    if (!path.empty()) {
+        TakePath(path);
+    }
+    doc_.SetModified(true);
+    return true;
+}

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "editor/core/editor_doc.h"
 
@@ -28,6 +29,10 @@ public:
     bool Save();
     // Saves under a new path, which the document takes on success.
     bool SaveAs(const std::string& path);
+    // Takes a recovered text in place of its own: the document shows it as
+    // modified, under path (an empty path keeps its own), and the user
+    // decides whether to save. False when the text does not load.
+    bool Restore(const std::string& path, std::string_view text);
 
 private:
     void TakePath(const std::string& path);

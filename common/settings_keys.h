@@ -56,6 +56,9 @@ inline constexpr StringSettingType kDWordByteOrder{kSettings, "DWordByteOrder", 
 inline constexpr IntSettingType kHighlightChanges{kSettings, "HighlightChangedValues", 1};
 // The serial window shows the transmitted bytes in hexadecimal.
 inline constexpr IntSettingType kSerialHex{kSettings, "SerialWindowHex", 0};
+// Seconds between writes of modified sources to their recovery files; 0 off.
+inline constexpr IntSettingType kRecoveryInterval{kSettings, "RecoveryInterval", 30};
+inline constexpr int kMaxRecoveryInterval = 3600;
 
 inline constexpr IntSettingType kDownloadPort{kReaderPort, "DownloadPort", 0};
 inline constexpr IntSettingType kDownloadRate{kReaderPort, "DownloadRate", 9600};

@@ -17,6 +17,7 @@ constexpr uint32_t kRunPulseMs = 50;
 constexpr uint32_t kCloseDelayMs = 1000;
 constexpr uint32_t kAducTimeoutMs = 500;
 
+constexpr int kMaxRecordData = 255;
 constexpr int kProgressEvery = 4;
 constexpr int kReopenEvery = 4;
 
@@ -69,8 +70,9 @@ bool CDownloadSession::Begin()
         return false;
     }
     recordLength_ = loaderType_ == kLoaderAduc ? kAducBlockSize : sectorSize_;
-    // A sector size of 0 would never advance the address.
-    recordLength_ = std::max(recordLength_, 1);
+    // A sector size of 0 would never advance the address, and a HEX record
+    // counts its data bytes in one byte.
+    recordLength_ = std::clamp(recordLength_, 1, kMaxRecordData);
     receivedCount_ = 0;
     currentAddress_ = FirstBlockAddress(code_, recordLength_);
     endBound_ = code_.HighestAddress() + 1;

@@ -436,6 +436,17 @@ void CWatchList::WriteWatch(int index, std::string_view text)
 namespace {
 
 constexpr size_t kWatchFileLineLimit = 510;
+// Eleven numbers of up to eleven characters, each followed by ", ".
+constexpr size_t kWidestSavedNumbers = 11 * (11 + 2);
+
+// What a saved line keeps of a name: a line end or a zero would split or cut
+// the line, and a line longer than a read takes would come back as two
+// watches. Loading keeps the same, so a list saved and loaded is unchanged.
+std::string_view SavedName(std::string_view name)
+{
+    name = name.substr(0, name.find_first_of(std::string_view("\r\n\0", 3)));
+    return name.substr(0, kWatchFileLineLimit - kWidestSavedNumbers);
+}
 
 WatchRecordType ParseWatchLine(std::string_view line)
 {
@@ -454,14 +465,8 @@ WatchRecordType ParseWatchLine(std::string_view line)
             ++pos;
         }
     }
-    watch.name = std::string(line.substr(pos));
+    watch.name = std::string(SavedName(line.substr(pos)));
     return watch;
-}
-
-// A name holding a line end or a zero would split or cut its line.
-std::string_view SavedName(std::string_view name)
-{
-    return name.substr(0, name.find_first_of(std::string_view("\r\n\0", 3)));
 }
 
 } // namespace

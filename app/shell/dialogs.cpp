@@ -9,9 +9,11 @@
 #include <QLineEdit>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "common/message_sink.h"
+#include "common/settings_keys.h"
 
 namespace {
 
@@ -75,12 +77,21 @@ CDefaultSettingsDlg::CDefaultSettingsDlg(const DefaultSettingsValuesType& values
     listFile_ = CheckOf("Generate list file", values.generateListFile, "generateListFile");
     symFile_ = CheckOf("Generate symbol file", values.generateSymFile, "generateSymFile");
     hexFile_ = CheckOf("Generate hex file", values.generateHexFile, "generateHexFile");
+    recovery_ = new QSpinBox;
+    recovery_->setObjectName(QStringLiteral("recoveryInterval"));
+    recovery_->setRange(0, settings::kMaxRecoveryInterval);
+    recovery_->setSuffix(QStringLiteral(" s"));
+    recovery_->setSpecialValueText(QStringLiteral("Off"));
+    recovery_->setValue(values.recoveryInterval);
+    recovery_->setToolTip(QStringLiteral("How often the text of modified sources is kept for "
+                                         "recovery after a crash"));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Font size:"), font_);
     form->addRow(QStringLiteral("&Tab size:"), tab_);
     form->addRow(QStringLiteral("Default &radix:"), radix_);
     form->addRow(QStringLiteral("&Processor type:"), processor_);
+    form->addRow(QStringLiteral("Re&covery interval:"), recovery_);
     auto* files = new QGroupBox(QStringLiteral("Assembler output"));
     auto* filesLayout = new QVBoxLayout(files);
     filesLayout->addWidget(listFile_);
@@ -103,6 +114,7 @@ DefaultSettingsValuesType CDefaultSettingsDlg::Values() const
     values.generateListFile = listFile_->isChecked();
     values.generateSymFile = symFile_->isChecked();
     values.generateHexFile = hexFile_->isChecked();
+    values.recoveryInterval = recovery_->value();
     return values;
 }
 

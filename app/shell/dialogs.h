@@ -9,6 +9,7 @@ class IMessageSink;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QSpinBox;
 
 // Options > Defaults. OK keeps the dialog open, with the message, while the
 // tab size is not an integer from 1 to 32.
@@ -33,6 +34,7 @@ private:
     QCheckBox* listFile_;
     QCheckBox* symFile_;
     QCheckBox* hexFile_;
+    QSpinBox* recovery_;
 };
 
 // Options > Simulator. The clamps and the message of a bad control address

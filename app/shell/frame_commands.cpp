@@ -12,6 +12,7 @@
 #include "app/shell/dialogs.h"
 #include "app/shell/help_window.h"
 #include "app/shell/main_frame.h"
+#include "app/shell/recovery_keeper.h"
 #include "app/shell/shell_services.h"
 #include "app/shell/view_factory.h"
 #include "app/source_document.h"
@@ -315,6 +316,7 @@ void CMainFrame::DefaultSettingsDialog()
         return;
     }
     ApplyDefaultSettings(dialog.Values(), engines_.Options(), store_);
+    recovery_->ApplySettings();
     UpdateAllWindows();
 }
 

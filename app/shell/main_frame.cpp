@@ -121,6 +121,7 @@ CMainFrame::CMainFrame(CEngines& engines, ISettingsStore& store, IMessageSink& m
     };
     connect(clipboard, &QClipboard::dataChanged, this, clipboardChanged);
     clipboardChanged();
+    CreateRecoveryKeeper();
     qApp->installEventFilter(this);
     UpdateActions();
     UpdateStatusPanes();
@@ -514,6 +515,7 @@ void CMainFrame::StartUp(const std::vector<std::string>& arguments)
     RestoreButtonWindows();
     UpdateAllWindows();
     LogEvent("started");
+    OfferRecovery();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

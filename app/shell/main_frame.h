@@ -19,6 +19,8 @@ class CBoardLinkController;
 class CBoardLinkUi;
 class CChildFrame;
 class CEngines;
+class CRecoveryKeeper;
+struct RecoveryEntryType;
 class CSourceDocument;
 class IShellDialogs;
 class QLabel;
@@ -56,6 +58,10 @@ public:
     // The three status panes after the message pane: caret, OVR/INS, Busy/Ready.
     QString PaneText(int pane) const;
     bool IdleWorkPending() const;
+    CRecoveryKeeper& Recovery() const { return *recovery_; }
+    // The recovery files left by a session that ended with unsaved changes,
+    // offered for restoring (at start).
+    void OfferRecovery();
 
     void OnCommand(int id);
     // The enable state, check marks, texts and visibility of every action,
@@ -165,6 +171,10 @@ private:
     void IdleUpdate();
     void LogEvent(const std::string& text) const;
 
+    // Recovery of unsaved sources (frame_recovery.cpp).
+    void CreateRecoveryKeeper();
+    bool RestoreRecovered(const RecoveryEntryType& entry);
+
     CEngines& engines_;
     ISettingsStore& store_;
     IMessageSink& messages_;
@@ -181,6 +191,7 @@ private:
     QLabel* overwritePane_ = nullptr;
     QLabel* busyPane_ = nullptr;
     QWidget* helpWindow_ = nullptr;
+    CRecoveryKeeper* recovery_ = nullptr;
 
     std::vector<std::shared_ptr<CSourceDocument>> documents_; // in open order
     std::vector<CChildFrame*> children_;                      // in open order

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "app/shell/recovery_dlg.h"
+
 std::string QtFileFilter(const std::string& filter)
 {
     std::string result;
@@ -89,6 +91,14 @@ IShellDialogs::SaveChoice CQtShellDialogs::AskSaveChanges(const std::string& doc
         return SaveChoice::kSave;
     }
     return answer == QMessageBox::Discard ? SaveChoice::kDiscard : SaveChoice::kCancel;
+}
+
+std::vector<RecoveryChoice> CQtShellDialogs::OfferRecovery(
+    const std::vector<RecoveryEntryType>& entries)
+{
+    CRecoveryDlg dialog(entries, parent_);
+    dialog.exec();
+    return dialog.Choices();
 }
 
 void CQtMessageSink::ShowMessage(const std::string& text, Severity severity)

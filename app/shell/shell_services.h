@@ -2,7 +2,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/recovery_store.h"
 #include "common/message_sink.h"
 
 class QWidget;
@@ -31,6 +33,12 @@ public:
                                                     const std::string& filter,
                                                     const std::string& defaultExtension) = 0;
     virtual SaveChoice AskSaveChanges(const std::string& documentTitle) = 0;
+    // The recovery files found at start: one choice per entry. Unless a
+    // test scripts it, every file is kept for later.
+    virtual std::vector<RecoveryChoice> OfferRecovery(const std::vector<RecoveryEntryType>& entries)
+    {
+        return std::vector<RecoveryChoice>(entries.size(), RecoveryChoice::kKeep);
+    }
 };
 
 class CQtShellDialogs : public IShellDialogs
@@ -43,6 +51,8 @@ public:
                                             const std::string& filter,
                                             const std::string& defaultExtension) override;
     SaveChoice AskSaveChanges(const std::string& documentTitle) override;
+    std::vector<RecoveryChoice>
+    OfferRecovery(const std::vector<RecoveryEntryType>& entries) override;
 
 private:
     QWidget* parent_ = nullptr;

@@ -303,6 +303,11 @@ CEditorDoc::TypeResultType CEditorDoc::TypeChar(TextPosType at, char ch, bool ov
     if (!EnsureFreeForTyping()) {
         return result;
     }
+    // Only a CR ends a line in the buffer; a LF kept there would turn into a
+    // blank when an undo puts it back.
+    if (ch == '\n') {
+        ch = '\r';
+    }
     const size_t offset = Offset(at);
     if (ch == '\t') {
         const int blanks =
@@ -314,6 +319,7 @@ CEditorDoc::TypeResultType CEditorDoc::TypeChar(TextPosType at, char ch, bool ov
     const bool replace = overwrite && offset < length_ && Text()[offset] != '\r';
     if (replace) {
         result.replaced = Text()[offset];
+        result.overwrote = true;
     }
     result.done = Splice(offset, replace ? 1 : 0, std::string_view(&ch, 1));
     result.after = ch == '\r' ? TextPosType{0, at.line + 1} : TextPosType{at.col + 1, at.line};

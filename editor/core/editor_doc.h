@@ -42,7 +42,11 @@ public:
     const CRevision& Revision() const { return revision_; }
 
     bool Load(const std::filesystem::path& path);
+    // Loads text held in memory as Load reads a file (a recovered text).
+    bool LoadText(std::string_view text);
     bool Save(const std::filesystem::path& path);
+    // The text as Save writes it, with the document's line ends.
+    std::string SavedText() const;
     bool IsLoaded() const { return loaded_; }
     // True when the last load found LF-only line ends; saving keeps them.
     bool HasLfLineEnds() const { return lfLineEnds_; }
@@ -92,7 +96,8 @@ public:
     struct TypeResultType
     {
         bool done = false;
-        char replaced = 0; // the character overwritten, 0 when none
+        char replaced = 0;      // the character overwritten, 0 when none
+        bool overwrote = false; // also when the character overwritten was a NUL
         TextPosType after;
     };
     TypeResultType TypeChar(TextPosType at, char ch, bool overwrite);
@@ -124,6 +129,7 @@ private:
     void RebuildLineStarts();
     void Changed();
     void Report(const std::string& text, IMessageSink::Severity severity);
+    bool LoadFrom(std::FILE* file, uint64_t fileLength);
     bool ReadConverted(std::FILE* file);
     bool WriteTo(std::FILE* file) const;
     void ResetEmpty();

@@ -41,10 +41,50 @@ bool CEditorDoc::Load(const std::filesystem::path& path)
         return false;
     }
     const uint64_t fileLength = std::filesystem::file_size(path, ec);
+    return LoadFrom(file, ec ? UINT64_MAX : fileLength);
+}
+
+bool CEditorDoc::LoadText(std::string_view text)
+{
+    loaded_ = false;
+    // fmemopen may refuse a zero size: an empty text is given as one byte,
+    // read off before loading.
+    std::string copy(text);
+    copy.push_back('\0');
+    std::FILE* file = fmemopen(copy.data(), text.size() + (text.empty() ? 1 : 0), "rb");
+    if (file == nullptr) {
+        ResetEmpty();
+        return false;
+    }
+    if (text.empty()) {
+        std::fgetc(file); // the stand-in byte is not text
+    }
+    return LoadFrom(file, text.size());
+}
+
+std::string CEditorDoc::SavedText() const
+{
+    const std::string_view lineEnd = lfLineEnds_ ? "\n" : "\r\n";
+    std::string out;
+    out.reserve(length_ + CountCr(Text(), length_));
+    for (char c : TextView()) {
+        if (c == '\r') {
+            out += lineEnd;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Reads an open file of the given length (UINT64_MAX when unknown) and
+// closes it.
+bool CEditorDoc::LoadFrom(std::FILE* file, uint64_t fileLength)
+{
     text_.reset();
     capacity_ = length_ = 0;
     bool allocated = false;
-    if (ec || fileLength + kLoadHeadroom > capacityLimit_) {
+    if (fileLength == UINT64_MAX || fileLength + kLoadHeadroom > capacityLimit_) {
         Report(kNoMemoryForLoad, IMessageSink::Severity::kError);
     } else {
         allocated = Allocate(static_cast<uint32_t>(fileLength) + kLoadHeadroom, kNoMemoryForLoad);

@@ -50,7 +50,12 @@ bool CEditorController::TypeRecorded(char ch, bool overwrite)
     }
     record.character = ch;
     record.pos = at;
-    record.overwrite = overwrite && result.replaced != 0;
+    if (ch == '\t') {
+        // A typed tab is stored as the blanks it became, so undo takes them all.
+        record.kind = UndoKind::kInsertedBlock;
+        record.insertedText.assign(static_cast<size_t>(result.after.col - at.col), ' ');
+    }
+    record.overwrite = result.overwrote;
     record.replacedChar = result.replaced;
     SetCaret(result.after);
     PushRecord(record);
@@ -243,11 +248,55 @@ bool CEditorController::IndentSelection(char indentChar, bool unindent)
 
 // --- undo and redo ---------------------------------------------------------------
 
+namespace {
+
+size_t LineCountSum(const UndoRecordType& r)
+{
+    size_t sum = 0;
+    for (const uint16_t count : r.lineCounts) {
+        sum += count;
+    }
+    return sum;
+}
+
+// The characters undoing (or redoing) an edit puts into the text. Only these
+// need room: asking for more would refuse to undo, in a full buffer, the very
+// edit that filled it. Undone in order, each edit finds the room it freed.
+size_t RoomToUndo(const UndoRecordType& r)
+{
+    switch (r.kind) {
+    case UndoKind::kDeletedChar:
+        return 1;
+    case UndoKind::kTypedChar:
+        return r.deletedText.size() + (r.overwrite ? 1 : 0);
+    case UndoKind::kUnindent:
+        return LineCountSum(r);
+    default:
+        return r.deletedText.size();
+    }
+}
+
+size_t RoomToRedo(const UndoRecordType& r)
+{
+    switch (r.kind) {
+    case UndoKind::kTypedChar:
+        // What typing over a selection reserved; typing alone checks its own room.
+        return r.deletedText.empty() ? 0 : CEditorDoc::kTypingHeadroom;
+    case UndoKind::kInsertedBlock:
+        return r.insertedText.size();
+    case UndoKind::kIndent:
+        return LineCountSum(r);
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
 // Room is made first so that an inverse edit never stops half way.
 bool CEditorController::ApplyUndo(const UndoRecordType& r)
 {
-    const size_t room = r.deletedText.size() + r.insertedText.size() + CEditorDoc::kTypingHeadroom;
-    if (!doc_.Reserve(room + r.lineCounts.size() * CEditorDoc::kMaxTabWidth)) {
+    if (!doc_.Reserve(RoomToUndo(r))) {
         return false;
     }
     switch (r.kind) {
@@ -275,8 +324,7 @@ bool CEditorController::ApplyUndo(const UndoRecordType& r)
 
 bool CEditorController::ApplyRedo(const UndoRecordType& r)
 {
-    const size_t room = r.deletedText.size() + r.insertedText.size() + CEditorDoc::kTypingHeadroom;
-    if (!doc_.Reserve(room + r.lineCounts.size() * CEditorDoc::kMaxTabWidth)) {
+    if (!doc_.Reserve(RoomToRedo(r))) {
         return false;
     }
     switch (r.kind) {

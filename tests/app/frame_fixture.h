@@ -3,6 +3,7 @@
 #include <deque>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,10 +56,23 @@ public:
         asked.push_back("save? " + title);
         return saveChoice;
     }
+    std::vector<RecoveryChoice>
+    OfferRecovery(const std::vector<RecoveryEntryType>& entries) override
+    {
+        offered = entries;
+        std::vector<RecoveryChoice> choices;
+        for (const RecoveryEntryType& entry : entries) {
+            const auto it = recoveryChoices.find(entry.title);
+            choices.push_back(it == recoveryChoices.end() ? RecoveryChoice::kKeep : it->second);
+        }
+        return choices;
+    }
 
     std::deque<std::optional<std::string>> names;
     SaveChoice saveChoice = SaveChoice::kDiscard;
     std::vector<std::string> asked;
+    std::map<std::string, RecoveryChoice> recoveryChoices; // by title; the rest are kept
+    std::vector<RecoveryEntryType> offered;
 
 private:
     std::optional<std::string> Next()

@@ -10,8 +10,10 @@ QObject* NewCommandsTest();
 QObject* NewWorkspaceTest();
 QObject* NewRunTest();
 QObject* NewDialogsTest();
+QObject* NewRecoveryTest();
 
 inline std::vector<QObject*> AllTests()
 {
-    return {NewCommandsTest(), NewWorkspaceTest(), NewRunTest(), NewDialogsTest()};
+    return {NewCommandsTest(), NewWorkspaceTest(), NewRunTest(), NewDialogsTest(),
+            NewRecoveryTest()};
 }

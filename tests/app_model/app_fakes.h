@@ -5,50 +5,10 @@
 #include <vector>
 
 #include "app/busy_state.h"
-#include "app/window_host.h"
+#include "app/shell_fakes.h"
 #include "app/workspace_simulator.h"
 #include "common/message_sink.h"
 #include "scratch_dir.h"
-
-class CFakeWindowHost : public IWindowHost
-{
-public:
-    bool OpenWindow(WindowKind kind, const WindowRecord& record) override
-    {
-        if (!record.path.empty() && !std::filesystem::exists(record.path)) {
-            ++failedOpens;
-            return false;
-        }
-        windows.push_back({record, false});
-        kinds.push_back(kind);
-        if (kind == WindowKind::kSource) {
-            sources.push_back(record.title);
-        }
-        return true;
-    }
-    std::vector<OpenWindowType> ListWindows() const override { return windows; }
-    std::vector<std::string> SourceTitles() const override { return sources; }
-    void ActivateFirstSource() override { ++activations; }
-    bool SaveModifiedAndCloseAll() override
-    {
-        ++closeAllCalls;
-        if (!allowClose) {
-            return false;
-        }
-        windows.clear();
-        kinds.clear();
-        sources.clear();
-        return true;
-    }
-
-    std::vector<OpenWindowType> windows;
-    std::vector<WindowKind> kinds;
-    std::vector<std::string> sources;
-    int failedOpens = 0;
-    int activations = 0;
-    int closeAllCalls = 0;
-    bool allowClose = true;
-};
 
 class CFakeSimulator : public IWorkspaceSimulator
 {
@@ -80,14 +40,6 @@ public:
     std::vector<std::string> buttons;
     std::vector<std::filesystem::path> watchReads;
     std::vector<std::filesystem::path> watchWrites;
-};
-
-class CFakeLink : public ILinkControl
-{
-public:
-    bool IsOpen() const override { return open; }
-    void Close() override { open = false; }
-    bool open = false;
 };
 
 class CFakeFind : public IFindStatus

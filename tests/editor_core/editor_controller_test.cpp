@@ -322,6 +322,7 @@ TEST_F(EditorControllerTest, UndoAndRedoOfEveryKindRestoreTextCaretAndSelection)
         {"deleted block", {1, 0}, {2, 1}, [](auto& v) { v.HandleKey(EditorKey::kDelete, {}); }},
         {"typed char", {0, 1}, {0, 1}, [](auto& v) { v.HandleChar('Z', {}); }},
         {"typed over selection", {3, 0}, {1, 0}, [](auto& v) { v.HandleChar('Z', {}); }},
+        {"typed tab", {1, 0}, {1, 0}, [](auto& v) { v.TypeChar('\t'); }},
         {"enter", {2, 2}, {2, 2}, [](auto& v) { v.HandleKey(EditorKey::kEnter, {}); }},
         {"inserted block", {1, 1}, {1, 1}, [](auto& v) { v.Paste("P\r\nQ"); }},
         {"paste over selection", {0, 0}, {2, 1}, [](auto& v) { v.Paste("R"); }},
@@ -355,6 +356,38 @@ TEST_F(EditorControllerTest, UndoAndRedoOfEveryKindRestoreTextCaretAndSelection)
         EXPECT_EQ(view_.Caret(), caretAfter);
         ExpectLinesConsistent(doc_);
     }
+}
+
+TEST_F(EditorControllerTest, ControlCharactersTypedAsTheyAreComeBackExactly)
+{
+    Init(std::string("a\0b", 3), {1, 0});
+    overwrite_ = true;
+    Type("X");
+    EXPECT_EQ(doc_.TextView(), "aXb");
+    ASSERT_TRUE(view_.Undo());
+    EXPECT_EQ(doc_.TextView(), std::string_view("a\0b", 3));
+
+    overwrite_ = false;
+    Init("ab", {1, 0});
+    ASSERT_TRUE(view_.TypeChar('\n'));
+    EXPECT_EQ(doc_.TextView(), "a\rb"); // a line end, as only a CR is in the buffer
+    view_.HandleKey(EditorKey::kBackspace, kPlain);
+    ASSERT_TRUE(view_.Undo());
+    EXPECT_EQ(doc_.TextView(), "a\rb");
+}
+
+// Undoing an insertion needs no room; redoing it needs only what it took.
+TEST_F(EditorControllerTest, TheEditThatFilledTheBufferIsUndoneAndRedone)
+{
+    doc_.SetCapacityLimit(CEditorDoc::kInitialCapacity);
+    Init("x");
+    const std::string block(CEditorDoc::kInitialCapacity - 200, 'p');
+    ASSERT_TRUE(view_.Paste(block));
+    ASSERT_TRUE(view_.Undo());
+    EXPECT_EQ(doc_.TextView(), "x");
+    ASSERT_TRUE(view_.Redo());
+    EXPECT_EQ(doc_.TextLength(), block.size() + 1);
+    EXPECT_TRUE(sink_.messages.empty());
 }
 
 TEST_F(EditorControllerTest, HundredAndOneEditsLeaveNinetyNineUndoable)

@@ -12,6 +12,7 @@
 
 #include "common/message_sink.h"
 #include "editor/core/editor_doc.h"
+#include "editor/core/line_table_check.h"
 
 // Collects the messages the engine shows instead of message boxes.
 class CRecordingSink : public IMessageSink
@@ -73,17 +74,5 @@ inline void SetText(CEditorDoc& doc, const std::string& text)
 // The line table must agree with the text split at its CRs.
 inline void ExpectLinesConsistent(const CEditorDoc& doc)
 {
-    std::vector<std::string> lines(1);
-    for (const char c : doc.TextView()) {
-        if (c == '\r') {
-            lines.emplace_back();
-        } else {
-            lines.back().push_back(c);
-        }
-    }
-    ASSERT_EQ(doc.LineCount(), static_cast<int>(lines.size()));
-    for (size_t i = 0; i < lines.size(); ++i) {
-        ASSERT_EQ(doc.Line(static_cast<int>(i)), lines[i]) << "line " << i;
-    }
-    EXPECT_EQ(doc.Text()[doc.TextLength()], '\0');
+    EXPECT_EQ(FindLineTableFault(doc), "");
 }

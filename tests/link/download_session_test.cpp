@@ -122,6 +122,22 @@ TEST(DownloadTest, AnAcknowledgedEmptyRecordStillEndsTheTransfer)
     EXPECT_EQ(rig.board.records.size(), 4u); // 64 bytes, 6 bytes, empty, end of file
 }
 
+// A record's count is one byte; a sector size of 0 would never advance.
+TEST(DownloadTest, SectorSizesOutsideARecordStillSendTheWholeImage)
+{
+    for (int sectorSize : {0, -64, 255, 256, 1000}) {
+        DownloadRig rig(Role::kHexLoader);
+        Assemble(rig.code, 0, Pattern(600, 3));
+        ASSERT_TRUE(rig.Start(kLoaderConstantEa, sectorSize));
+        rig.RunFor(kMinute);
+        ASSERT_TRUE(rig.session.IsFinished()) << sectorSize;
+        EXPECT_EQ(rig.board.image, ImageOf(rig.code, 0, 600)) << sectorSize;
+        for (const auto& record : rig.RecordWrites()) {
+            ASSERT_LE(record.text.size(), 2u * (5 + 255) + 3) << sectorSize;
+        }
+    }
+}
+
 TEST(DownloadTest, CodeOnlyFrom1000hStartsThere)
 {
     for (int loader : {kLoaderConstantEa, kLoaderAduc}) {

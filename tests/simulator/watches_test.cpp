@@ -418,6 +418,28 @@ TEST_F(WatchFileTest, LoadReadsEveryLineEndAndSkipsEmptyLines)
     EXPECT_EQ(watches.FormatWatch(2), "Max SP 47");
 }
 
+// A zero ends a name where a save would end it, and a name too long for a
+// saved line keeps what fits: otherwise saving would change the list.
+TEST_F(WatchFileTest, ALoadedListSavesAndLoadsUnchanged)
+{
+    Write("4, 0, 0, -1, 0, 1, 2, 3, 0, 0, 2, Cycles" + std::string("\0tail", 5) + "\r\n" +
+          "2,0,0,1,0,1,2,3,0,0,1," + std::string(480, 'N') + "\r\n");
+    auto records = [&] {
+        std::vector<WatchRecordType> list;
+        for (int i = 0; i < watches.WatchCount(); ++i) {
+            list.push_back(*watches.GetWatch(i));
+        }
+        return list;
+    };
+    watches.LoadWatches(path);
+    ASSERT_EQ(watches.WatchCount(), 2);
+    EXPECT_EQ(watches.GetWatch(0)->name, "Cycles");
+    const std::vector<WatchRecordType> loaded = records();
+    ASSERT_TRUE(watches.SaveWatches(path));
+    watches.LoadWatches(path);
+    EXPECT_EQ(records(), loaded);
+}
+
 TEST_F(WatchFileTest, MissingFileEmptiesTheList)
 {
     Add("A", R, kWatchByte);
@@ -447,7 +469,7 @@ TEST_F(WatchFileTest, CorruptAndTruncatedLinesLoadSafely)
           "1, 4, 99999999999999999999, 0, 0, 1, 2, 3, 0, 0, 0, 30H\r\n");
     watches.LoadWatches(path);
     ASSERT_EQ(watches.WatchCount(), 5);
-    EXPECT_EQ(watches.GetWatch(0)->name.size(), 510u - 34u);
+    EXPECT_EQ(watches.GetWatch(0)->name, std::string(367, 'N')); // what a saved line can hold
     EXPECT_EQ(watches.GetWatch(1)->name, "");
     EXPECT_EQ(watches.GetWatch(2)->resourceType, 2);
     EXPECT_EQ(watches.GetWatch(2)->name, "");

@@ -8,7 +8,7 @@ set -euo pipefail
 ide51=$1 grab=$2 example=$3 out=$4
 
 rm -rf "$out"
-mkdir -p "$out/home/config" "$out/home/runtime"
+mkdir -p "$out/home/config" "$out/home/cache" "$out/home/runtime"
 chmod 700 "$out/home/runtime"
 cp -r "$example" "$out/blink"
 log=$out/events.log
@@ -26,7 +26,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export XDG_CONFIG_HOME=$out/home/config XDG_RUNTIME_DIR=$out/home/runtime
+export XDG_CONFIG_HOME=$out/home/config XDG_CACHE_HOME=$out/home/cache
+export XDG_RUNTIME_DIR=$out/home/runtime
 export IDE51_EVENT_LOG=$log
 "$ide51" "$out/blink/blink.wsp" >"$out/ide51.log" 2>&1 &
 ide_pid=$!
