@@ -45,7 +45,7 @@ public:
             Grow();
         }
         records_.push_back(record); // a deque: earlier records never move
-        Place(Slot{Tag(Hash(record.name)), static_cast<uint32_t>(records_.size())});
+        Place(Hash(record.name), static_cast<uint32_t>(records_.size()));
     }
 
 private:
@@ -54,14 +54,17 @@ private:
         if (slots_.empty()) {
             return nullptr;
         }
-        const uint32_t tag = Tag(Hash(name));
-        for (size_t i = Home(tag);; i = (i + 1) & (slots_.size() - 1)) {
-            const Slot slot = slots_[i];
-            if (slot.number == 0) {
+        const uint64_t hash = Hash(name);
+        const uint32_t mask = static_cast<uint32_t>(slots_.size() - 1);
+        const uint32_t tag = Tag(hash) & ~mask;
+        for (size_t i = Home(hash);; i = (i + 1) & mask) {
+            const uint32_t slot = slots_[i];
+            const uint32_t number = slot & mask;
+            if (number == 0) {
                 return nullptr;
             }
-            if (slot.tag == tag) {
-                SymbolRecord& record = records_[slot.number - 1];
+            if ((slot & ~mask) == tag) {
+                SymbolRecord& record = records_[number - 1];
                 if (EqualFolded(record.name, name)) {
                     return &record;
                 }
@@ -146,13 +149,11 @@ private:
         }
     }
 
-    // Eight bytes a slot: the table stays small, and so do its page faults.
-    struct Slot
-    {
-        uint32_t tag = 0;    // the high half of the name's hash
-        uint32_t number = 0; // 1 + the record's index; 0: an empty slot
-    };
-
+    // Four bytes a slot, so that the slots of a large table stay in the
+    // cache: the low bits (as many as the slot count has) hold 1 + the
+    // record's index, 0 for an empty slot; the high bits hold as many bits
+    // of the name's hash, which rule out most other names without reading
+    // their records.
     static uint64_t Hash(std::string_view name)
     {
         uint64_t hash = 14695981039346656037ull;
@@ -161,28 +162,33 @@ private:
         }
         return hash;
     }
-    static uint32_t Tag(uint64_t hash) { return static_cast<uint32_t>(hash >> 32); }
-    // The product's high bits: its low bits depend only on the tag's low
-    // bits, and names that differ in their last character share too many.
-    size_t Home(uint32_t tag) const { return static_cast<size_t>((tag * 0x9E3779B1u) >> shift_); }
-    void Place(Slot slot)
+    static uint32_t Tag(uint64_t hash) { return static_cast<uint32_t>(hash); }
+    // The product's high bits: its low bits depend only on the low bits of
+    // the hash's high half, and names that differ in their last character
+    // share too many.
+    size_t Home(uint64_t hash) const
     {
-        size_t i = Home(slot.tag);
-        while (slots_[i].number != 0) {
-            i = (i + 1) & (slots_.size() - 1);
-        }
-        slots_[i] = slot;
+        return static_cast<size_t>((static_cast<uint32_t>(hash >> 32) * 0x9E3779B1u) >> shift_);
     }
+    void Place(uint64_t hash, uint32_t number)
+    {
+        const uint32_t mask = static_cast<uint32_t>(slots_.size() - 1);
+        size_t i = Home(hash);
+        while ((slots_[i] & mask) != 0) {
+            i = (i + 1) & mask;
+        }
+        slots_[i] = (Tag(hash) & ~mask) | number;
+    }
+    // The tags lose a bit with every doubling, so the names are hashed
+    // again, in the records' order: a walk through memory, not a jump.
     void Grow()
     {
-        const std::vector<Slot> old = std::move(slots_);
-        const size_t size = std::max<size_t>(64, old.size() * 2);
-        slots_.assign(size, Slot{});
+        const size_t size = std::max<size_t>(64, slots_.size() * 2);
+        slots_.assign(size, 0);
         shift_ = 32 - std::countr_zero(size);
-        for (const Slot& slot : old) {
-            if (slot.number != 0) {
-                Place(slot);
-            }
+        uint32_t number = 0;
+        for (const SymbolRecord& record : records_) {
+            Place(Hash(record.name), ++number);
         }
     }
 
@@ -213,6 +219,6 @@ private:
     }
 
     mutable std::deque<SymbolRecord> records_; // Find hands out records for reading only
-    std::vector<Slot> slots_;                  // a power of two, at most half full
+    std::vector<uint32_t> slots_;              // a power of two, at most half full
     int shift_ = 32;                           // 32 - log2 of the slot count
 };

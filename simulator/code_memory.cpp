@@ -7,12 +7,16 @@ CCodeMemory::CCodeMemory()
 
 void CCodeMemory::ClearCode()
 {
+    if (clean_) {
+        return;
+    }
     values_.fill(0);
     lines_.fill(-1);
     modules_.fill(-1);
     executions_.fill(0);
     highest_ = -1;
     overlapReported_ = false;
+    clean_ = true;
 }
 
 CCodeMemory::StoreResult CCodeMemory::StoreCode(int32_t address, uint8_t value, int32_t line,
@@ -21,6 +25,7 @@ CCodeMemory::StoreResult CCodeMemory::StoreCode(int32_t address, uint8_t value, 
     if (address < 0 || address >= kSize) {
         return StoreResult::kOutOfRange;
     }
+    clean_ = false;
     values_[address] = value;
     if (address > highest_) {
         highest_ = address;

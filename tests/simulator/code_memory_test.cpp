@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "simulator/code_memory.h"
 #include "simulator/module_list.h"
 
@@ -56,6 +59,33 @@ TEST(CodeMemoryTest, ExecutionCountsSurviveUntilReset)
     EXPECT_EQ(code.ExecutionCount(0x100), 3u);
     code.ResetExecutionCounts();
     EXPECT_EQ(code.ExecutionCount(0x100), 0u);
+}
+
+// A clear right after a clear is skipped, so every way of writing must count
+// as a write, including one through the run loop's counting pointer.
+TEST(CodeMemoryTest, ClearingAfterEveryKindOfWriteLeavesAnEmptyImage)
+{
+    const std::vector<std::pair<const char*, void (*)(CCodeMemory&)>> writes = {
+        {"StoreCode", [](CCodeMemory& c) { c.StoreCode(0x1234, 0x55, 7, 2, 2, true); }},
+        {"WriteCodeByte", [](CCodeMemory& c) { c.WriteCodeByte(0x1234, 0x55); }},
+        {"AddExecution", [](CCodeMemory& c) { c.AddExecution(0x1234); }},
+        {"ExecutionCounts", [](CCodeMemory& c) { c.ExecutionCounts()[0x1234] = 9; }},
+    };
+    for (const auto& [name, write] : writes) {
+        CCodeMemory code;
+        code.ClearCode();
+        write(code);
+        code.ClearCode();
+        const CodeType cell = code.Cell(0x1234);
+        EXPECT_EQ(cell.value, 0) << name;
+        EXPECT_EQ(cell.line, -1) << name;
+        EXPECT_EQ(cell.module, -1) << name;
+        EXPECT_EQ(cell.executions, 0u) << name;
+        EXPECT_EQ(code.HighestAddress(), -1) << name;
+        code.WriteCodeByte(0x1234, 0x66); // and again after a second clear
+        code.ClearCode();
+        EXPECT_EQ(code.ReadCodeByte(0x1234), 0) << name;
+    }
 }
 
 TEST(ModuleListTest, PathsAreNumberedOnceIgnoringCase)
