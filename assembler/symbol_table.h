@@ -80,6 +80,13 @@ public:
         shift_ = 32;
     }
     size_t Size() const { return records_.size(); }
+    // Calls visit(record) for every record, in no particular order.
+    template <typename Visit> void ForEach(Visit visit) const
+    {
+        for (const SymbolRecord& record : records_) {
+            visit(record);
+        }
+    }
 
     // Calls visit(record) for every record, in the listing's order.
     template <typename Visit> void ForEachSorted(Visit visit) const

@@ -130,13 +130,12 @@ std::string CStackModel::DescribeAddress(uint32_t address) const
     }
     // No source line: the nearest label at or below the address.
     const SymbolRecord* nearest = nullptr;
-    for (const auto& [key, label] : engines.Assembler().Labels()) {
-        (void)key;
+    engines.Assembler().Labels().ForEach([&](const SymbolRecord& label) {
         if (label.value >= 0 && static_cast<uint32_t>(label.value) <= address &&
             (nearest == nullptr || label.value > nearest->value)) {
             nearest = &label;
         }
-    }
+    });
     if (nearest == nullptr) {
         return {};
     }
