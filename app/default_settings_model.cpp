@@ -59,6 +59,8 @@ DefaultSettingsValuesType FillDefaultSettings(ISettingsStore& store, const Globa
     values.generateHexFile = options.generateHexFile != 0;
     values.recoveryInterval = std::clamp(ReadSetting(store, settings::kRecoveryInterval), 0,
                                          settings::kMaxRecoveryInterval);
+    values.syntaxColouring = ReadSetting(store, settings::kSyntaxColouring) != 0;
+    values.highlightChanges = ReadSetting(store, settings::kHighlightChanges) != 0;
     return values;
 }
 
@@ -95,5 +97,7 @@ bool ApplyDefaultSettings(const DefaultSettingsValuesType& values, GlobalOptions
     WriteSetting(store, settings::kGenerateListFile, options.generateListFile);
     WriteSetting(store, settings::kRecoveryInterval,
                  std::clamp(values.recoveryInterval, 0, settings::kMaxRecoveryInterval));
+    WriteSetting(store, settings::kSyntaxColouring, values.syntaxColouring ? 1 : 0);
+    WriteSetting(store, settings::kHighlightChanges, values.highlightChanges ? 1 : 0);
     return true;
 }

@@ -19,7 +19,9 @@ struct DefaultSettingsValuesType
     bool generateListFile = false;
     bool generateSymFile = false;
     bool generateHexFile = false;
-    int recoveryInterval = 0; // seconds, 0 = off
+    int recoveryInterval = 0;     // seconds, 0 = off
+    bool syntaxColouring = true;  // source windows colour the assembler's words
+    bool highlightChanges = true; // debug windows show values changed by a run in red
 };
 
 inline constexpr const char* kDefaultSettingsCaption = "Default Settings";

@@ -77,6 +77,10 @@ CDefaultSettingsDlg::CDefaultSettingsDlg(const DefaultSettingsValuesType& values
     listFile_ = CheckOf("Generate list file", values.generateListFile, "generateListFile");
     symFile_ = CheckOf("Generate symbol file", values.generateSymFile, "generateSymFile");
     hexFile_ = CheckOf("Generate hex file", values.generateHexFile, "generateHexFile");
+    colouring_ =
+        CheckOf("S&yntax colouring in source windows", values.syntaxColouring, "syntaxColouring");
+    highlight_ =
+        CheckOf("Show &changed values in red", values.highlightChanges, "highlightChanges");
     recovery_ = new QSpinBox;
     recovery_->setObjectName(QStringLiteral("recoveryInterval"));
     recovery_->setRange(0, settings::kMaxRecoveryInterval);
@@ -97,9 +101,14 @@ CDefaultSettingsDlg::CDefaultSettingsDlg(const DefaultSettingsValuesType& values
     filesLayout->addWidget(listFile_);
     filesLayout->addWidget(symFile_);
     filesLayout->addWidget(hexFile_);
+    auto* display = new QGroupBox(QStringLiteral("Display"));
+    auto* displayLayout = new QVBoxLayout(display);
+    displayLayout->addWidget(colouring_);
+    displayLayout->addWidget(highlight_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(files);
+    layout->addWidget(display);
     layout->addWidget(OkCancel(this));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -115,6 +124,8 @@ DefaultSettingsValuesType CDefaultSettingsDlg::Values() const
     values.generateSymFile = symFile_->isChecked();
     values.generateHexFile = hexFile_->isChecked();
     values.recoveryInterval = recovery_->value();
+    values.syntaxColouring = colouring_->isChecked();
+    values.highlightChanges = highlight_->isChecked();
     return values;
 }
 

@@ -34,6 +34,8 @@ private:
     QCheckBox* listFile_;
     QCheckBox* symFile_;
     QCheckBox* hexFile_;
+    QCheckBox* colouring_;
+    QCheckBox* highlight_;
     QSpinBox* recovery_;
 };
 

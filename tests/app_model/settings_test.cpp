@@ -173,6 +173,8 @@ TEST(DefaultSettingsTest, OkStoresSixValuesAndKeepsTheRadixOutOfTheStore)
     values.generateListFile = false;
     values.generateSymFile = true;
     values.generateHexFile = false;
+    EXPECT_TRUE(values.syntaxColouring && values.highlightChanges); // both on by default
+    values.syntaxColouring = false;
     ASSERT_TRUE(ApplyDefaultSettings(values, options, store));
 
     EXPECT_EQ(options.fontSize, 8);
@@ -185,6 +187,9 @@ TEST(DefaultSettingsTest, OkStoresSixValuesAndKeepsTheRadixOutOfTheStore)
     EXPECT_EQ(store.ReadInt("Settings", "GenerateSymFile", 9), 1);
     EXPECT_EQ(store.ReadInt("Settings", "GenerateHexFile", 9), 0);
     EXPECT_EQ(store.Contains("Settings", "DefaultRadix"), false);
+    EXPECT_EQ(store.ReadInt("Settings", "SyntaxColouring", 9), 0);
+    EXPECT_EQ(store.ReadInt("Settings", "HighlightChangedValues", 9), 1);
+    EXPECT_FALSE(FillDefaultSettings(store, options).syntaxColouring);
 }
 
 TEST(DefaultSettingsTest, TabSizeValidation)
