@@ -92,19 +92,6 @@ TEST(SerialChannelTest, DeliversOneByteAFrameWhileRiIsClear)
     EXPECT_EQ(channel.Pending(), 0u);
 }
 
-TEST(SerialChannelTest, NothingArrivesWithTheReceiverOff)
-{
-    CSerialChannel channel;
-    ProcessorState state = Mode1At9600();
-    state.DirectSpace[kScon] = 0x40; // REN clear
-    channel.Feed("x");
-    for (int i = 0; i < 5000; ++i) {
-        EXPECT_FALSE(channel.AdvanceReceiver(state, 1));
-    }
-    EXPECT_EQ(state.DirectSpace[kScon], 0x40);
-    EXPECT_EQ(channel.Pending(), 1u);
-}
-
 // The processor is asked to drive the receiver only while bytes wait.
 TEST(SerialChannelTest, SaysWhenBytesWait)
 {
