@@ -53,6 +53,7 @@ inline constexpr int kViewInternalMemory = 32790;
 inline constexpr int kViewExternalMemory = 32791;
 inline constexpr int kViewWatch = 32816;
 inline constexpr int kViewStack = 32900;
+inline constexpr int kViewSerial = 32901;
 inline constexpr int kVirtualButton = 32856;
 // Assemble
 inline constexpr int kAssemble = 32773;

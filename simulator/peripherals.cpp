@@ -1,3 +1,4 @@
+#include "simulator/serial_channel.h"
 #include "simulator/timers_inline.h"
 
 #include <algorithm>
@@ -95,6 +96,10 @@ void CSim8051::UpdateTimers(uint32_t cycles)
     }
     state_.previousP1 = p1;
     state_.previousP3 = p3;
+    if (receiverWaiting_) [[unlikely]] {
+        // After the timers: a frame starts at the rate they now give.
+        serial_->AdvanceReceiver(state_, cycles);
+    }
 }
 
 void CSim8051::TransmitCheck()
@@ -224,10 +229,10 @@ bool CSim8051::PrepareFast()
     const auto& space = state_.DirectSpace;
     constexpr uint8_t kIntPins = sfr::kPinInt0 | sfr::kPinInt1;
     // No sampling, no wrap and a poll that would do nothing. Buttons, a low
-    // INT pin, a pending request, timer 0 in mode 3 or timer 2 counting
-    // need the full step.
-    if (buttons_ != nullptr || (~space[sfr::kP3] & kIntPins) != 0 || state_.externalPending != 0 ||
-        (space[sfr::kTmod] & 0x03) == 0x03 ||
+    // INT pin, a pending request, timer 0 in mode 3, timer 2 counting or
+    // bytes waiting for the receiver need the full step.
+    if (buttons_ != nullptr || receiverWaiting_ || (~space[sfr::kP3] & kIntPins) != 0 ||
+        state_.externalPending != 0 || (space[sfr::kTmod] & 0x03) == 0x03 ||
         (space[sfr::kT2con] & (sfr::kTr2 | sfr::kTclk | sfr::kRclk)) == sfr::kTr2) {
         return false;
     }

@@ -28,6 +28,10 @@ public:
     static constexpr size_t kTransmitKept = 256 * 1024;
     static constexpr size_t kReceiveLimit = 1024 * 1024;
 
+    // The tail's room is taken at once: a transmitting program never
+    // allocates within its run.
+    CSerialChannel() { transmitted_.reserve(kTransmitKept + 1); }
+
     // The processor's transmit side: every byte written to SBUF.
     void Transmitted(uint8_t byte);
     // Bytes transmitted since the last clear; those before FirstKept are
@@ -47,6 +51,9 @@ public:
     // While bytes wait the processor must drive the receiver; the callback
     // says when that starts and stops.
     void SetWaitingChanged(std::function<void(bool waiting)> changed);
+
+    // The processor was reset: a frame being received is lost, the queue stays.
+    void AbortFrame() { frameLeft_ = -1; }
 
     // One instruction's machine cycles, after the timers: true when a byte
     // reached SBUF.

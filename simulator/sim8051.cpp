@@ -2,6 +2,7 @@
 
 #include "common/message_sink.h"
 #include "common/text_util.h"
+#include "simulator/serial_channel.h"
 
 #include <algorithm>
 
@@ -39,6 +40,29 @@ void CSim8051::SetPortOverride(const IPortOverride* buttons)
     for (uint8_t port : kPortAddresses) {
         readHooks_[port] = buttons != nullptr ? kReadPort : 0;
     }
+}
+
+void CSim8051::SetSerialChannel(CSerialChannel* channel)
+{
+    if (serial_ != nullptr) {
+        serial_->SetWaitingChanged(nullptr);
+    }
+    serial_ = channel;
+    receiverWaiting_ = false;
+    if (channel != nullptr) {
+        channel->SetWaitingChanged([this](bool waiting) { ReceiverWaitingChanged(waiting); });
+    }
+}
+
+void CSim8051::ReceiverWaitingChanged(bool waiting)
+{
+    if (waiting && lazy_) {
+        // Fed from within a run's fast part (a transmit tap answering): the
+        // step ends with a full update, and the fast part gives way.
+        CatchUp();
+        UpdateAfterThisStep();
+    }
+    receiverWaiting_ = waiting;
 }
 
 void CSim8051::SetMonitorBreakAddress(bool used, uint16_t address)
@@ -134,6 +158,9 @@ void CSim8051::RunWriteHook(WriteHook hook, uint8_t address, uint8_t value)
             state_.transmitCountdown = 10; // what the poll would have armed
         }
         state_.transmitBusy = true;
+        if (serial_ != nullptr) {
+            serial_->Transmitted(value);
+        }
         if (sbufTap_) {
             sbufTap_(value);
         }
@@ -220,6 +247,9 @@ void CSim8051::ResetProcessor()
     state_.externalPending = 0;
     state_.priorityLevel = -1;
     state_.transmitBusy = false;
+    if (serial_ != nullptr) {
+        serial_->AbortFrame();
+    }
     UpdateBankBase();
     state_.variant = options_.variant;
     RebuildWriteHooks();

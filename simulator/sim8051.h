@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+class CSerialChannel;
 class IMessageSink;
 
 // The options that shape memory, copied in by the simulation object.
@@ -75,6 +76,10 @@ public:
     // Sees every byte the program writes to SBUF (a headless console);
     // changes nothing in the model.
     void SetSbufTap(std::function<void(uint8_t)> tap) { sbufTap_ = std::move(tap); }
+    // The serial line outside: it sees every byte written to SBUF, and while
+    // bytes wait for the receiver the processor delivers them, a step at a
+    // time. The channel must outlive the processor or be detached (nullptr).
+    void SetSerialChannel(CSerialChannel* channel);
     void SetMemoryOptions(const MemoryOptionsType& options) { options_ = options; }
     const MemoryOptionsType& MemoryOptions() const { return options_; }
     // 0 8751, 1 8752, 2 8031, 3 8032.
@@ -187,6 +192,7 @@ private:
     void RunWriteHook(WriteHook hook, uint8_t address, uint8_t value);
     bool EndsLazyCounting(WriteHook hook, uint8_t value) const;
     void SetLazyHooks(bool on);
+    void ReceiverWaitingChanged(bool waiting);
 
     // Reads of direct operands by the program: a port may be overridden by
     // the buttons, a timer register may be behind within a run.
@@ -265,6 +271,8 @@ private:
     IMessageSink* sink_ = nullptr;
     const IPortOverride* buttons_ = nullptr;
     std::function<void(uint8_t)> sbufTap_;
+    CSerialChannel* serial_ = nullptr;
+    bool receiverWaiting_ = false; // bytes wait: every step drives the receiver
     MemoryOptionsType options_;
     int32_t ramSize_ = 128;
     bool monitorBreakUsed_ = false;

@@ -229,8 +229,9 @@ struct CSim8051::Dispatch
                 (~s.state_.DirectSpace[sfr::kP3] & kPins) | s.state_.externalPending) == 0;
     }
 
-    // No buttons, timer 0 not in mode 3, timer 2 not counting and no
-    // transmission in progress: only timers 0 and 1 in modes 0-2 may count.
+    // No buttons, timer 0 not in mode 3, timer 2 not counting, no
+    // transmission in progress and no byte waiting for the receiver: only
+    // timers 0 and 1 in modes 0-2 may count.
     [[gnu::always_inline]] static bool TimersAreSimple(const S& s)
     {
         const auto& space = s.state_.DirectSpace;
@@ -238,7 +239,8 @@ struct CSim8051::Dispatch
                 static_cast<uintptr_t>((space[sfr::kTmod] & 0x03) == 0x03) |
                 static_cast<uintptr_t>(
                     (space[sfr::kT2con] & (sfr::kTr2 | sfr::kTclk | sfr::kRclk)) == sfr::kTr2) |
-                static_cast<uintptr_t>(s.state_.transmitBusy)) == 0;
+                static_cast<uintptr_t>(s.state_.transmitBusy) |
+                static_cast<uintptr_t>(s.receiverWaiting_)) == 0;
     }
 
     // UpdateTimers for that case.

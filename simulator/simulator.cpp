@@ -20,7 +20,10 @@ constexpr uint8_t kTargetMark = 2;
 
 } // namespace
 
-CSimulator::CSimulator() : externalRam_(0x10000, 0), sim_(code_, externalRam_) {}
+CSimulator::CSimulator() : externalRam_(0x10000, 0), sim_(code_, externalRam_)
+{
+    sim_.SetSerialChannel(&serial_);
+}
 
 void CSimulator::SetMessageSink(IMessageSink* sink)
 {
@@ -97,6 +100,8 @@ void CSimulator::Start()
     }
     SizeExternalRam();
     sim_.ResetProcessor();
+    serial_.ClearTransmitted();
+    serial_.ClearReceive();
     running_ = true;
     stopTarget_ = Pc();
     stepOut_ = false;

@@ -3,6 +3,7 @@
 #include "common/revision.h"
 #include "simulator/code_memory.h"
 #include "simulator/module_list.h"
+#include "simulator/serial_channel.h"
 #include "simulator/sim8051.h"
 #include "simulator/virtual_buttons.h"
 #include "simulator/watches.h"
@@ -51,6 +52,10 @@ public:
     CWatchList& Watches() { return watches_; }
     CVirtualButtonList& Buttons() { return buttons_; }
     const CVirtualButtonList& Buttons() const { return buttons_; }
+    // The serial line: what the program transmits, and bytes for its receiver.
+    // A new simulation (Start, Restart) clears both.
+    CSerialChannel& Serial() { return serial_; }
+    const CSerialChannel& Serial() const { return serial_; }
 
     // The assembler's evaluator and tables, for watch names and button addresses.
     void SetSymbolResolver(ISymbolResolver* resolver)
@@ -141,6 +146,7 @@ private:
     CCodeMemory code_;
     CModuleList modules_;
     std::vector<uint8_t> externalRam_;
+    CSerialChannel serial_; // before the processor, which holds on to it
     CSim8051 sim_;
     CWatchList watches_{*this};
     CVirtualButtonList buttons_{sim_};

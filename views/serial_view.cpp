@@ -4,8 +4,10 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/engines.h"
 #include "common/message_sink.h"
 #include "common/settings_keys.h"
 #include "common/text_util.h"
@@ -17,6 +19,9 @@ namespace {
 constexpr uint8_t kCarriageReturn = '\r';
 constexpr uint8_t kLineFeed = '\n';
 constexpr int kInputLimit = 4096;
+// A running program's output shows at this pace even when the windows are
+// updated only at a stop.
+constexpr int kFollowMs = 100;
 
 char Shown(uint8_t byte)
 {
@@ -130,7 +135,6 @@ CSerialView::CSerialView(IViewHost& host, CSerialChannel& channel, QWidget* pare
     model_->SetHex(ReadSetting(host.Settings(), settings::kSerialHex) != 0);
     lines_ = new CTextGridView(std::move(model), host, this);
     input_->setMaxLength(kInputLimit);
-    input_->setPlaceholderText(QStringLiteral("A line for the receiver"));
     hex_->setChecked(model_->Hex());
     auto* row = new QHBoxLayout;
     row->addWidget(input_, 1);
@@ -143,6 +147,7 @@ CSerialView::CSerialView(IViewHost& host, CSerialChannel& channel, QWidget* pare
     layout->addLayout(row);
     setFocusProxy(input_);
 
+    ShowInputState();
     connect(input_, &QLineEdit::returnPressed, this, &CSerialView::Send);
     connect(hex_, &QCheckBox::toggled, this, [this](bool on) {
         model_->SetHex(on);
@@ -153,6 +158,20 @@ CSerialView::CSerialView(IViewHost& host, CSerialChannel& channel, QWidget* pare
         channel_.ClearTransmitted();
         lines_->Refresh();
     });
+    auto* follow = new QTimer(this);
+    connect(follow, &QTimer::timeout, this, &CSerialView::Refresh);
+    follow->start(kFollowMs);
+}
+
+void CSerialView::ShowInputState()
+{
+    // A new simulation empties the receiver's queue: a line typed before it
+    // would be lost without a word.
+    const bool running = host_.Engines().Simulator().IsRunning();
+    input_->setEnabled(running);
+    input_->setPlaceholderText(running ? QStringLiteral("A line for the receiver")
+                                       : QStringLiteral("Start the simulation to type to the "
+                                                        "receiver"));
 }
 
 void CSerialView::Send()
@@ -179,5 +198,6 @@ void CSerialView::FillCommandState(CommandStateType& state) const
 
 void CSerialView::Refresh()
 {
+    ShowInputState();
     lines_->Refresh();
 }

@@ -49,7 +49,8 @@ private:
 };
 
 // "Serial": the transmitted bytes above, and a line to type below whose
-// bytes (with a carriage return) go to the simulated receiver.
+// bytes (with a carriage return) go to the simulated receiver while a
+// simulation runs.
 class CSerialView : public QWidget, public IDocumentView
 {
     Q_OBJECT
@@ -68,6 +69,7 @@ public:
     QPushButton* ClearButton() const { return clear_; }
 
 private:
+    void ShowInputState();
     void Send();
 
     IViewHost& host_;

@@ -7,6 +7,7 @@
 #include "views/add_watch_dlg.h"
 #include "views/memory_models.h"
 #include "views/register_models.h"
+#include "views/serial_view.h"
 #include "views/stack_model.h"
 #include "views/text_grid_view.h"
 #include "views/watch_model.h"
@@ -58,6 +59,9 @@ std::unique_ptr<CGridModel> MakeModel(WindowKind kind, IViewHost& host)
 
 QWidget* CreateToolView(WindowKind kind, IViewHost& host, QWidget* parent)
 {
+    if (kind == WindowKind::kSerial) {
+        return new CSerialView(host, host.Engines().Simulator().Serial(), parent);
+    }
     std::unique_ptr<CGridModel> model = MakeModel(kind, host);
     if (!model) {
         return nullptr;

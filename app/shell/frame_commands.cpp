@@ -81,6 +81,8 @@ std::optional<WindowKind> KindOfViewCommand(int id)
         return WindowKind::kWatch;
     case cmd::kViewStack:
         return WindowKind::kStack;
+    case cmd::kViewSerial:
+        return WindowKind::kSerial;
     default:
         return std::nullopt;
     }

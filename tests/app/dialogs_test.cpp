@@ -19,13 +19,6 @@
 
 namespace {
 
-void Grab(QWidget* widget, const QString& name)
-{
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
-    QDir().mkpath(folder);
-    widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
-
 // Runs body on the modal dialog the next command opens.
 template <typename Body> void OnModal(Body body)
 {

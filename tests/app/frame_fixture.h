@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -85,6 +87,14 @@ private:
         return name;
     }
 };
+
+// Saves what the widget shows into the build folder, to be looked at.
+inline void Grab(QWidget* widget, const QString& name)
+{
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
+    QDir().mkpath(folder);
+    widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
 
 inline std::string ReadFile(const std::string& path)
 {

@@ -1,10 +1,13 @@
 // Assembly and simulation driven through the frame with real keys.
 #include <QApplication>
+#include <QLineEdit>
 
 #include "app/commands.h"
 #include "app/source_document.h"
 #include "frame_fixture.h"
 #include "test_classes.h"
+#include "views/serial_view.h"
+#include "views/text_grid_view.h"
 
 namespace {
 
@@ -33,6 +36,7 @@ private slots:
     void aMessageFromARunningSliceIsShownOnce();
     void saveAllAsksForANameUntilOneIsGiven();
     void closingAModifiedSourceAsksFirst();
+    void theSerialWindowTalksToARunningEcho();
 };
 
 void RunTest::assembleWhileSimulatingEndsTheSimulationFirst()
@@ -189,6 +193,78 @@ void RunTest::closingAModifiedSourceAsksFirst()
     f.frame->OnCommand(cmd::kClose);
     QTRY_VERIFY(f.frame->Children().empty());
     QCOMPARE(ReadFile(path), std::string("XNOP\r\n"));
+}
+
+// Greets, then sends back each line it receives in capitals, by the serial
+// interrupt.
+constexpr const char* kEchoProgram = "        ORG 0\r\n"
+                                     "        LJMP start\r\n"
+                                     "        ORG 23H\r\n"
+                                     "        JBC RI,got\r\n"
+                                     "        CLR TI\r\n"
+                                     "        RETI\r\n"
+                                     "got:    MOV A,SBUF\r\n"
+                                     "        CJNE A,#'a',check\r\n"
+                                     "check:  JC send\r\n"
+                                     "        ANL A,#0DFH\r\n"
+                                     "send:   MOV SBUF,A\r\n"
+                                     "        RETI\r\n"
+                                     "start:  MOV TMOD,#20H\r\n"
+                                     "        MOV TH1,#0FDH\r\n"
+                                     "        SETB TR1\r\n"
+                                     "        MOV SCON,#50H\r\n"
+                                     "        MOV DPTR,#hello\r\n"
+                                     "next:   CLR A\r\n"
+                                     "        MOVC A,@A+DPTR\r\n"
+                                     "        JZ ready\r\n"
+                                     "        MOV SBUF,A\r\n"
+                                     "        JNB TI,$\r\n"
+                                     "        CLR TI\r\n"
+                                     "        INC DPTR\r\n"
+                                     "        SJMP next\r\n"
+                                     "ready:  MOV IE,#90H\r\n"
+                                     "        SJMP $\r\n"
+                                     "hello:  DB 'Echo ready',13,10,0\r\n"
+                                     "        END\r\n";
+
+void RunTest::theSerialWindowTalksToARunningEcho()
+{
+    CFrameFixture f;
+    f.Start();
+    f.frame->OpenSourceFile(f.Write("echo.a51", kEchoProgram));
+    f.frame->OnCommand(cmd::kAssemble);
+    QVERIFY(f.WaitIdle());
+    QVERIFY(f.engines->Busy().assemblyGood);
+    f.frame->OnCommand(cmd::kViewSerial);
+    CChildFrame* child = f.frame->ActiveChild();
+    QVERIFY(child != nullptr && child->Kind() == WindowKind::kSerial);
+    auto* serial = dynamic_cast<CSerialView*>(child->View());
+    QVERIFY(serial != nullptr);
+    QVERIFY(!serial->Input()->isEnabled()); // nothing runs to receive it
+
+    f.frame->OnCommand(cmd::kContinue);
+    QVERIFY(f.engines->Simulator().IsExecuting());
+    QVERIFY(serial->Input()->isEnabled());
+    QTest::keyClicks(serial->Input(), QStringLiteral("hello, world"));
+    QTest::keyClick(serial->Input(), Qt::Key_Return);
+    // The window follows the running program without a stop.
+    CGridModel& lines = serial->Lines()->Model();
+    QTRY_VERIFY_WITH_TIMEOUT(lines.LineCount() >= 2 && lines.LineText(1) == "HELLO, WORLD", 10000);
+    QCOMPARE(QString::fromStdString(lines.LineText(0)), QStringLiteral("Echo ready"));
+    QVERIFY(f.engines->Simulator().IsExecuting());
+    QTest::keyClicks(serial->Input(), QStringLiteral("typed, not sent"));
+    QTest::qWait(250); // the window's own pace
+    Grab(f.frame.get(), QStringLiteral("serial_echo"));
+    child->resize(460, 260);
+    Grab(child, QStringLiteral("serial_window"));
+
+    // Restart: a new simulation with a clean console.
+    f.frame->OnCommand(cmd::kBreak);
+    QVERIFY(f.WaitIdle());
+    f.frame->OnCommand(cmd::kRestart);
+    QCOMPARE(lines.LineCount(), 0);
+    f.frame->OnCommand(cmd::kStopSimulator);
+    QVERIFY(!serial->Input()->isEnabled());
 }
 
 QObject* NewRunTest()

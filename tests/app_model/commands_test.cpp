@@ -44,6 +44,7 @@ const std::map<int, std::function<bool(const S&)>>& ExpectedRules()
                        cmd::kViewExternalMemory,
                        cmd::kViewWatch,
                        cmd::kViewStack,
+                       cmd::kViewSerial,
                        cmd::kVirtualButton,
                        cmd::kProject,
                        cmd::kDefaults,

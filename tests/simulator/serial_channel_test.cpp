@@ -6,7 +6,6 @@
 namespace {
 
 constexpr uint8_t kScon = 0x98;
-constexpr uint8_t kSbuf = 0x99;
 constexpr uint8_t kPcon = 0x87;
 constexpr uint8_t kTcon = 0x88;
 constexpr uint8_t kTmod = 0x89;
@@ -14,18 +13,6 @@ constexpr uint8_t kTh1 = 0x8D;
 constexpr uint8_t kT2con = 0xC8;
 constexpr uint8_t kRcap2l = 0xCA;
 constexpr uint8_t kRcap2h = 0xCB;
-
-// Mode 1 with the receiver on, timer 1 reloading from FDh: 9600 baud at
-// 11.0592 MHz, a frame of 10 bits x 32 x 3 machine cycles.
-ProcessorState Mode1At9600()
-{
-    ProcessorState state;
-    state.DirectSpace[kScon] = 0x50;
-    state.DirectSpace[kTmod] = 0x20;
-    state.DirectSpace[kTh1] = 0xFD;
-    state.DirectSpace[kTcon] = 0x40;
-    return state;
-}
 
 struct FrameCase
 {
@@ -63,46 +50,6 @@ TEST(SerialChannelTest, FrameTimeFollowsModeAndBaudSource)
         d[kRcap2l] = c.rcap2l;
         EXPECT_EQ(SerialFrameCycles(d), c.cycles) << c.name;
     }
-}
-
-// A byte reaches SBUF a frame after the receiver is free, one at a time:
-// the next waits until the program has cleared RI.
-TEST(SerialChannelTest, DeliversOneByteAFrameWhileRiIsClear)
-{
-    CSerialChannel channel;
-    ProcessorState state = Mode1At9600();
-    EXPECT_EQ(channel.Feed("AB"), 2u);
-    EXPECT_FALSE(channel.AdvanceReceiver(state, 2)); // the frame starts
-    int cycles = 0;
-    while (!channel.AdvanceReceiver(state, 2)) {
-        cycles += 2;
-        ASSERT_LT(cycles, 2000);
-    }
-    EXPECT_EQ(cycles + 2, 960);
-    EXPECT_EQ(state.DirectSpace[kSbuf], 'A');
-    EXPECT_EQ(state.DirectSpace[kScon] & 0x05, 0x05); // RI and the stop bit in RB8
-    for (int i = 0; i < 2000; ++i) {
-        EXPECT_FALSE(channel.AdvanceReceiver(state, 2));
-    }
-    state.DirectSpace[kScon] &= ~0x01;
-    for (cycles = 0; !channel.AdvanceReceiver(state, 1); ++cycles) {
-        ASSERT_LT(cycles, 2000);
-    }
-    EXPECT_EQ(state.DirectSpace[kSbuf], 'B');
-    EXPECT_EQ(channel.Pending(), 0u);
-}
-
-TEST(SerialChannelTest, NothingArrivesWithTheReceiverOff)
-{
-    CSerialChannel channel;
-    ProcessorState state = Mode1At9600();
-    state.DirectSpace[kScon] = 0x40; // REN clear
-    channel.Feed("x");
-    for (int i = 0; i < 5000; ++i) {
-        EXPECT_FALSE(channel.AdvanceReceiver(state, 1));
-    }
-    EXPECT_EQ(state.DirectSpace[kScon], 0x40);
-    EXPECT_EQ(channel.Pending(), 1u);
 }
 
 // The processor is asked to drive the receiver only while bytes wait.

@@ -126,6 +126,59 @@ TEST_F(Sim51Test, UartBytesAloneOnStdoutOrInTheirFile)
     EXPECT_EQ(Sim("--uart-out " + (dir_ / "no/such/dir/x").string() + " " + source).status, 2);
 }
 
+// Echoes what it receives until a full stop, at the fastest rate timer 1
+// gives (a frame of 160 cycles).
+const char kEchoSource[] = "\tMOV PCON,#80H\r\n"
+                           "\tMOV TMOD,#20H\r\n"
+                           "\tMOV TH1,#0FFH\r\n"
+                           "\tSETB TR1\r\n"
+                           "\tMOV SCON,#50H\r\n"
+                           "next:\tJNB RI,$\r\n"
+                           "\tMOV A,SBUF\r\n"
+                           "\tCLR RI\r\n"
+                           "\tMOV SBUF,A\r\n"
+                           "\tJNB TI,$\r\n"
+                           "\tCLR TI\r\n"
+                           "\tCJNE A,#'.',next\r\n"
+                           "done:\tSJMP done\r\n";
+
+// Every byte of the input comes back, binary ones too, from a file or from
+// standard input; more than the reader queues at once.
+TEST_F(Sim51Test, UartInFeedsTheReceiver)
+{
+    const std::string source = Write("echo.a51", kEchoSource);
+    std::string text("line one\r\n\x00\x01\xFF\x80 bytes\r\n", 23);
+    for (int i = 0; text.size() < 20000; ++i) {
+        text += "filler " + std::to_string(i) + "\r\n";
+    }
+    text += ".";
+    const std::string input = Write("input.bin", text + "after the stop");
+    std::string err;
+    const RunResult fromFile =
+        SimSplit("--uart --until done --uart-in " + input + " " + source, err);
+    EXPECT_EQ(fromFile.status, 0) << err;
+    EXPECT_EQ(fromFile.out.size(), text.size());
+    EXPECT_TRUE(fromFile.out == text);
+    const RunResult fromStdin =
+        SimSplit("--uart --until done --uart-in - " + source + " <" + input, err);
+    EXPECT_EQ(fromStdin.status, 0) << err;
+    EXPECT_TRUE(fromStdin.out == text);
+
+    // Input that ends early leaves the program waiting, up to the limit.
+    const std::string partial = Write("partial.txt", "abc");
+    const RunResult waiting = SimSplit(
+        "--uart --until done --max-instructions 50000 --uart-in " + partial + " " + source, err);
+    EXPECT_EQ(waiting.status, 0) << err;
+    EXPECT_EQ(waiting.out, "abc");
+    EXPECT_NE(err.find("Instructions executed: 50000"), std::string::npos) << err;
+
+    for (const std::string& bad : {(dir_ / "missing.txt").string(), dir_.string()}) {
+        const RunResult refused = Sim("--uart-in " + bad + " " + source);
+        EXPECT_EQ(refused.status, 2) << bad;
+        EXPECT_NE(refused.out.find("sim51: cannot read " + bad), std::string::npos) << refused.out;
+    }
+}
+
 // A write to SBUF inside the timer routine, then JNB TI,$: the frame ends
 // though the serial interrupt is enabled and cannot be taken.
 TEST_F(Sim51Test, TransmitInsideATimerRoutineLeavesItsWait)

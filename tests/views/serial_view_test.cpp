@@ -59,14 +59,18 @@ private slots:
         QCOMPARE(Lines(model), QStringList());
     }
 
-    // A typed line goes to the receiver with a carriage return; the window
-    // follows the end of what the program sends until a line is selected.
+    // A typed line goes to the receiver with a carriage return, while a
+    // simulation runs (a new one would drop it); the window follows the end
+    // of what the program sends until a line is selected.
     void TypedLinesGoToTheReceiver()
     {
         CFakeViewHost host;
         CSerialChannel channel;
         CSerialView view(host, channel);
         view.resize(300, 200);
+        QVERIFY(!view.Input()->isEnabled());
+        host.engines.Simulator().Start();
+        view.Refresh();
         QTest::keyClicks(view.Input(), QStringLiteral("go 1"));
         QTest::keyClick(view.Input(), Qt::Key_Return);
         QCOMPARE(channel.Pending(), size_t{5});

@@ -4,7 +4,6 @@
 #include <array>
 
 #include "common/message_sink.h"
-#include "simulator/sfr.h"
 #include "simulator/simulator.h"
 
 namespace {
@@ -17,8 +16,6 @@ constexpr const char* kHexBadAddress = ":3\r\n";
 constexpr uint8_t kAducAccept = 0x06;
 constexpr uint8_t kAducRefuse = 0x07;
 constexpr std::array<uint8_t, 4> kAducHello = {0x21, 0x5A, 0x00, 0xA6};
-
-constexpr uint8_t kSconRen = 0x10; // receiver enable
 
 constexpr int kRecordData = 0x00;
 constexpr int kRecordEnd = 0x01;
@@ -362,7 +359,6 @@ void CVirtualBoard::StartProgram()
     started_ = false;
     cyclesDone_ = 0;
     transmit_.clear();
-    receive_.clear();
     watch_.clear();
     line_.clear();
     packet_.clear();
@@ -375,8 +371,11 @@ void CVirtualBoard::WatchForDownload(const uint8_t* data, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
         const uint8_t byte = data[i];
-        if (receive_.size() < kMaxQueue) {
-            receive_.push_back(byte);
+        // The program's receiver takes them at its own rate; a full queue
+        // overruns.
+        CSerialChannel& serial = simulator_->Serial();
+        if (serial.Pending() < kMaxQueue) {
+            serial.Feed(std::string_view(reinterpret_cast<const char*>(&byte), 1));
         }
         bool download = false;
         if (options_.loaderType == 2) {
@@ -407,7 +406,7 @@ void CVirtualBoard::WatchForDownload(const uint8_t* data, size_t count)
         // The host has the board in its loader again.
         phase_ = Phase::kLoader;
         transmit_.clear();
-        receive_.clear();
+        simulator_->Serial().ClearReceive();
         Note("download on the line: back in the loader");
         std::vector<uint8_t> start;
         start.swap(watch_);
@@ -420,19 +419,6 @@ void CVirtualBoard::WatchForDownload(const uint8_t* data, size_t count)
         FromHost(data + i + 1, count - i - 1, lastUs_);
         return;
     }
-}
-
-bool CVirtualBoard::ReceiverReady() const
-{
-    const uint8_t scon = simulator_->Processor().State().DirectSpace[sfr::kScon];
-    return (scon & kSconRen) != 0 && (scon & sfr::kRi) == 0;
-}
-
-void CVirtualBoard::DeliverToReceiver(uint8_t byte)
-{
-    auto& space = simulator_->Processor().State().DirectSpace;
-    space[sfr::kSbuf] = byte;
-    space[sfr::kScon] |= sfr::kRi;
 }
 
 void CVirtualBoard::ProgramTransmits(uint8_t byte)
@@ -496,11 +482,6 @@ void CVirtualBoard::RunProgram(uint64_t nowUs)
     while (cyclesDone_ < target && phase_ == Phase::kRunning) {
         if (transmit_.size() >= transmitLimit) {
             break;
-        }
-        if (!receive_.empty() && nowUs >= nextReceiveUs_ && ReceiverReady()) {
-            DeliverToReceiver(receive_.front());
-            receive_.pop_front();
-            nextReceiveUs_ = nowUs + charUs;
         }
         for (int i = 0; i < kInstructionChunk && cyclesDone_ < target; ++i) {
             const uint32_t before = state.totalCycles;

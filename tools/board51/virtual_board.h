@@ -90,11 +90,6 @@ private:
     void RunProgram(uint64_t nowUs);
     void ProgramTransmits(uint8_t byte);
     uint8_t ShapeMonitorRecord(uint8_t byte, bool& drop);
-    // The simulated receiver. Until the simulator has a receive side of its
-    // own, a byte is placed where the program reads SBUF and RI is raised, as
-    // the serial port does at the end of a frame.
-    bool ReceiverReady() const;
-    void DeliverToReceiver(uint8_t byte);
     void Note(std::string text);
 
     BoardOptionsType options_;
@@ -122,8 +117,6 @@ private:
     uint64_t lastUs_ = 0;
     std::deque<uint8_t> transmit_; // bytes the program sent, paced onto the line
     uint64_t nextTransmitUs_ = 0;
-    std::deque<uint8_t> receive_; // bytes from the line for the program
-    uint64_t nextReceiveUs_ = 0;
     int monitorRecords_ = 0; // ":" lines the program sent
     int recordByte_ = -1;    // position in the current one; -1 outside
     bool lineStart_ = true;

@@ -16,6 +16,7 @@
 #include "simulator/intel_hex.h"
 #include "simulator/opcode_table.h"
 #include "simulator/stop_map.h"
+#include "uart_input.h"
 
 namespace {
 
@@ -154,17 +155,27 @@ void PrintSummary(FILE* out, const CSimulator& simulator, int64_t executed, doub
     }
 }
 
+// Steps between two looks at the --uart-in input.
+constexpr int64_t kInputSlice = 20000;
+
 // Runs until the instruction limit, the until address or a message; returns
 // the instructions executed (interrupt entries are no instructions).
 int64_t RunProgram(CSimulator& simulator, const Sim51OptionsType& options, int32_t until,
-                   const CStderrSink& sink, FILE* report)
+                   const CStderrSink& sink, FILE* report, CUartInput& input)
 {
     CSim8051& cpu = simulator.Processor();
     ProcessorState& state = cpu.State();
     const auto reached = [&] { return until >= 0 && cpu.Pc() == static_cast<uint32_t>(until); };
+    // Without input the run loop goes on to the limit in one call.
+    const int64_t slice = input.IsOpen() ? kInputSlice : options.maxInstructions;
     int64_t executed = 0;
+    int64_t untilTopUp = 0;
     if (options.trace) {
         while (executed < options.maxInstructions && !reached()) {
+            if (--untilTopUp <= 0) {
+                input.TopUp(simulator.Serial());
+                untilTopUp = slice;
+            }
             const uint32_t pc = cpu.Pc();
             state.interruptTaken = false;
             cpu.ExecuteInstruction();
@@ -183,7 +194,9 @@ int64_t RunProgram(CSimulator& simulator, const Sim51OptionsType& options, int32
         stops->Set(static_cast<uint32_t>(until), 1);
     }
     while (executed < options.maxInstructions && !reached()) {
-        const CSim8051::RunResultType run = cpu.Run(options.maxInstructions - executed, *stops);
+        input.TopUp(simulator.Serial());
+        const CSim8051::RunResultType run =
+            cpu.Run(std::min(options.maxInstructions - executed, slice), *stops);
         executed += run.steps - run.interrupts;
         if (sink.shown) {
             break;
@@ -244,6 +257,12 @@ int main(int argc, char** argv)
         }
     }
 
+    CUartInput input;
+    if (!options.uartIn.empty() && !input.Open(options.uartIn, error)) {
+        std::fprintf(stderr, "sim51: %s\n", error.c_str());
+        return 2;
+    }
+
     engines.Options().processorType = options.processorType;
     SimulatorSetupType setup;
     setup.paged8bitAddressing = options.useP2ForRi ? 1 : 0;
@@ -268,7 +287,7 @@ int main(int argc, char** argv)
     }
 
     const auto start = std::chrono::steady_clock::now();
-    const int64_t executed = RunProgram(simulator, options, until, sink, report);
+    const int64_t executed = RunProgram(simulator, options, until, sink, report, input);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     PrintSummary(report, simulator, executed, seconds);
@@ -277,6 +296,10 @@ int main(int argc, char** argv)
         return 2;
     }
     if (!options.coverageFile.empty() && !simulator.CreateCoverageReport(options.coverageFile)) {
+        return 2;
+    }
+    if (!input.Error().empty()) {
+        std::fprintf(stderr, "sim51: %s\n", input.Error().c_str());
         return 2;
     }
     return sink.shown ? 3 : 0;

@@ -34,6 +34,11 @@ const char kSim51Usage[] =
     "  --uart                 print each byte written to SBUF as it is written, on\n"
     "                         stdout; everything else sim51 prints then goes to stderr\n"
     "  --uart-out FILE        write each byte written to SBUF into FILE\n"
+    "  --uart-in FILE         feed the bytes of FILE (- for standard input) to the\n"
+    "                         serial receiver, each as the program is ready for it:\n"
+    "                         with REN set and RI clear, a frame time apart at the\n"
+    "                         rate the serial mode and its timer give; the run still\n"
+    "                         ends at --until or the instruction limit\n"
     "  -h, --help             show this help\n"
     "\n"
     "Messages of the simulator (stack overflow, undefined opcode, PC wrap) are\n"
@@ -114,7 +119,8 @@ bool ParseSim51Options(int argc, char** argv, Sim51OptionsType& options, std::st
             options.paged = true;
         } else if (arg == "--max-instructions" || arg == "--until" || arg == "--processor" ||
                    arg == "--variant" || arg == "--page-control" || arg == "--pages" ||
-                   arg == "--coverage" || arg == "--hex" || arg == "--uart-out") {
+                   arg == "--coverage" || arg == "--hex" || arg == "--uart-out" ||
+                   arg == "--uart-in") {
             if (!hasValue) {
                 return needsValue();
             }
@@ -133,6 +139,8 @@ bool ParseSim51Options(int argc, char** argv, Sim51OptionsType& options, std::st
                 options.coverageFile = text;
             } else if (arg == "--uart-out") {
                 options.uartOut = text;
+            } else if (arg == "--uart-in") {
+                options.uartIn = text;
             } else if (arg == "--hex") {
                 if (!options.source.empty()) {
                     error = "more than one file given: " + std::string(text);

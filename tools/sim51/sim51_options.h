@@ -22,6 +22,7 @@ struct Sim51OptionsType
     std::string coverageFile;
     bool uart = false;   // the bytes sent on stdout, everything else on stderr
     std::string uartOut; // the bytes sent into this file
+    std::string uartIn;  // bytes for the receiver from this file; "-" standard input
     bool help = false;
 };
 
