@@ -320,7 +320,7 @@ std::vector<CommandType> BuildTable()
           "Open a watch window", "Watch Window", Always);
     b.Add(cmd::kViewStack, "view.stack", M::kView, "&Stack", "", kNoKeys,
           "Open a window on the stack and the calls it returns to", "Stack", Always);
-    b.Add(cmd::kViewSerial, "view.serial", M::kView, "Se&rial", "", kNoKeys,
+    b.Add(cmd::kViewSerial, "view.serial", M::kView, "Seria&l", "", kNoKeys,
           "Open a window on the serial line: what the program sends, and a line to send it",
           "Serial", Always);
     Sep(b.Add(cmd::kVirtualButton, "view.virtualButton", M::kVirtual, "Button", "", kNoKeys,
