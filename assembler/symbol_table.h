@@ -93,7 +93,7 @@ public:
     {
         // The first 8 folded characters, packed high byte first, order most
         // pairs with one comparison of numbers.
-        std::vector<std::pair<uint64_t, const SymbolRecord*>> keyed;
+        Keyed keyed;
         keyed.reserve(records_.size());
         for (const SymbolRecord& record : records_) {
             uint64_t prefix = 0;
@@ -105,20 +105,57 @@ public:
             }
             keyed.emplace_back(prefix, &record);
         }
-        // Sorted in place: a second array the size of a large table costs
-        // more in fresh pages than the comparisons it would save.
-        std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-            if (a.first != b.first) {
-                return a.first < b.first;
+        SortByPrefix(keyed);
+        // Names that share their first 8 characters: by the rest.
+        for (size_t i = 0; i < keyed.size();) {
+            size_t j = i + 1;
+            while (j < keyed.size() && keyed[j].first == keyed[i].first) {
+                ++j;
             }
-            return CompareFolded(a.second->name, b.second->name) < 0;
-        });
+            if (j - i > 1) {
+                std::sort(keyed.begin() + static_cast<std::ptrdiff_t>(i),
+                          keyed.begin() + static_cast<std::ptrdiff_t>(j),
+                          [](const auto& a, const auto& b) {
+                              return CompareFolded(a.second->name, b.second->name) < 0;
+                          });
+            }
+            i = j;
+        }
         for (const auto& entry : keyed) {
             visit(*entry.second);
         }
     }
 
 private:
+    using Keyed = std::vector<std::pair<uint64_t, const SymbolRecord*>>;
+
+    // A radix sort by the packed prefix, a byte a pass from the lowest; a
+    // byte that all prefixes share (most of them, in long tables of similar
+    // names) costs only its count.
+    static void SortByPrefix(Keyed& keyed)
+    {
+        Keyed other(keyed.size());
+        for (int shift = 0; shift < 64; shift += 8) {
+            size_t counts[256] = {};
+            for (const auto& entry : keyed) {
+                ++counts[(entry.first >> shift) & 0xFF];
+            }
+            if (std::find(std::begin(counts), std::end(counts), keyed.size()) != std::end(counts)) {
+                continue;
+            }
+            size_t start = 0;
+            for (size_t& count : counts) {
+                const size_t n = count;
+                count = start;
+                start += n;
+            }
+            for (const auto& entry : keyed) {
+                other[counts[(entry.first >> shift) & 0xFF]++] = entry;
+            }
+            keyed.swap(other);
+        }
+    }
+
     // Four bytes a slot, so that the slots of a large table stay in the
     // cache: the low bits (as many as the slot count has) hold 1 + the
     // record's index, 0 for an empty slot; the high bits hold as many bits
