@@ -22,6 +22,8 @@ namespace {
 // The heap is grown once, well ahead, and marked for transparent huge
 // pages, so it is mapped 2 MB at a time. Where the system does not offer
 // huge pages the hint does nothing.
+void* volatile heapHead = nullptr; // the piece below the huge pages, held
+
 void PreferHugePages()
 {
     constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
@@ -47,8 +49,7 @@ void PreferHugePages()
     // The piece below the first huge page is held for good, never touched:
     // later blocks then start on huge pages.
     if (begin - start > 256) {
-        static void* volatile head = nullptr;
-        head = std::malloc(begin - start - 128);
+        heapHead = std::malloc(begin - start - 128);
     }
 }
 
