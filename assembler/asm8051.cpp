@@ -113,6 +113,11 @@ CAsm8051::CAsm8051(IEncoderHost& host) : host_(host) {}
 
 int CAsm8051::FindMnemonic(std::string_view word)
 {
+    return FindMnemonicKey(scan::PackUpper(word));
+}
+
+int CAsm8051::FindMnemonicKey(uint64_t key)
+{
     static const auto index = [] {
         scan::CKeywordIndex<int, 128> built;
         for (int i = 0; i < kMnemonicCount; ++i) {
@@ -120,7 +125,7 @@ int CAsm8051::FindMnemonic(std::string_view word)
         }
         return built;
     }();
-    return index.Find(scan::PackUpper(word), -1);
+    return index.Find(key, -1);
 }
 
 std::string_view CAsm8051::MnemonicName(int index)

@@ -78,7 +78,7 @@ std::vector<CAssembler::DirectiveNameType> CAssembler::DirectiveNames()
     return names;
 }
 
-const CAssembler::DirectiveEntry* CAssembler::FindDirective(std::string_view word) const
+const CAssembler::DirectiveEntry* CAssembler::FindDirective(uint64_t key) const
 {
     static const auto index = [] {
         scan::CKeywordIndex<const DirectiveEntry*, 128> built;
@@ -87,7 +87,7 @@ const CAssembler::DirectiveEntry* CAssembler::FindDirective(std::string_view wor
         }
         return built;
     }();
-    return index.Find(scan::PackUpper(word), nullptr);
+    return index.Find(key, nullptr);
 }
 
 void CAssembler::DoEnd(std::string_view, std::string_view)

@@ -100,14 +100,27 @@ char* PutLineNumber(char* p, int value)
     if (value < 0 || value > 99999) {
         return PutDecimal(p, value, 5);
     }
-    for (int i = 4; i >= 0; --i) {
-        p[i] = static_cast<char>('0' + value % 10);
-        value /= 10;
-        if (value == 0) {
-            std::memset(p, ' ', static_cast<size_t>(i));
-            break;
+    static constexpr auto kPairs = [] {
+        std::array<char, 200> pairs{};
+        for (int i = 0; i < 100; ++i) {
+            pairs[static_cast<size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+            pairs[static_cast<size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
         }
+        return pairs;
+    }();
+    char digits[6];
+    const int high = value / 10000;
+    const int middle = value / 100 % 100;
+    const int low = value % 100;
+    digits[0] = static_cast<char>('0' + high);
+    std::memcpy(digits + 1, &kPairs[static_cast<size_t>(2 * middle)], 2);
+    std::memcpy(digits + 3, &kPairs[static_cast<size_t>(2 * low)], 2);
+    // Leading zeros become blanks; the last digit always stays.
+    int first = 0;
+    while (first < 4 && digits[first] == '0') {
+        digits[first++] = ' ';
     }
+    std::memcpy(p, digits, 5);
     return p + 5;
 }
 
