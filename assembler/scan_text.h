@@ -72,15 +72,16 @@ public:
         if (key == 0) {
             return;
         }
-        if (count_ * 2 >= kSlots) {
-            throw std::length_error("keyword index too small");
-        }
         size_t i = Home(key);
         while (keys_[i] != 0) {
             if (keys_[i] == key) {
                 return;
             }
             i = (i + 1) & (kSlots - 1);
+        }
+        // At most half full, so that a search for a missing key ends.
+        if (count_ * 2 >= kSlots) {
+            throw std::length_error("keyword index too small");
         }
         keys_[i] = key;
         values_[i] = value;
