@@ -1,6 +1,8 @@
 #include "common/text_util.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 int CompareNoCase(std::string_view a, std::string_view b)
@@ -95,4 +97,16 @@ std::string StrFormat(const char* format, ...)
     std::string out = StrFormatV(format, args);
     va_end(args);
     return out;
+}
+
+bool ParseDecimal(const char* text, long long low, long long high, long long& value)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long long parsed = std::strtoll(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || errno != 0 || parsed < low || parsed > high) {
+        return false;
+    }
+    value = parsed;
+    return true;
 }

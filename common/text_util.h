@@ -50,3 +50,7 @@ struct NoCaseEqual
 // formats are given as printf formats.
 std::string StrFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string StrFormatV(const char* format, va_list args);
+
+// A whole decimal number from low to high, the entire text: command-line
+// option values. False, with value untouched, for anything else.
+bool ParseDecimal(const char* text, long long low, long long high, long long& value);

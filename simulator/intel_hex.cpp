@@ -10,20 +10,6 @@ namespace {
 
 constexpr char kDigits[] = "0123456789ABCDEF";
 
-int DigitValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 std::string_view Trim(std::string_view text)
 {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
@@ -74,6 +60,20 @@ void AppendRecord(std::string& out, uint32_t address, const uint8_t* data, size_
 
 } // namespace
 
+int IntelHexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
 size_t IntelHexImageType::WrittenCount() const
 {
     return static_cast<size_t>(std::count(written.begin(), written.end(), true));
@@ -88,7 +88,7 @@ void CIntelHexReader::Fail(std::string text)
 bool CIntelHexReader::DecodeBytes(std::string_view digits, std::vector<uint8_t>& bytes)
 {
     for (char c : digits) {
-        if (DigitValue(c) < 0) {
+        if (IntelHexDigitValue(c) < 0) {
             Fail("bad hex digit '" + Shown(c) + "'");
             return false;
         }
@@ -99,8 +99,8 @@ bool CIntelHexReader::DecodeBytes(std::string_view digits, std::vector<uint8_t>&
     }
     bytes.clear();
     for (size_t i = 0; i < digits.size(); i += 2) {
-        bytes.push_back(
-            static_cast<uint8_t>(DigitValue(digits[i]) << 4 | DigitValue(digits[i + 1])));
+        bytes.push_back(static_cast<uint8_t>(IntelHexDigitValue(digits[i]) << 4 |
+                                             IntelHexDigitValue(digits[i + 1])));
     }
     return true;
 }

@@ -66,6 +66,9 @@ private:
     bool done_ = false;
 };
 
+// The value of one hex digit of either case; -1 for any other character.
+int IntelHexDigitValue(char c);
+
 IntelHexReadType ReadIntelHex(std::string_view text);
 // Reads a regular file through the line reader; never reads more of it than
 // a record can take per line.

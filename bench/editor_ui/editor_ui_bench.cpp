@@ -17,14 +17,10 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 
-#include "app/engines.h"
 #include "app/source_document.h"
-#include "app/view_host.h"
 #include "common/settings_keys.h"
-#include "common/settings_store.h"
-#include "common/tick_source.h"
 #include "editor/ui/editor_view.h"
-#include "link/null_serial_line.h"
+#include "tests/editor_ui/fake_view_host.h"
 
 namespace {
 
@@ -64,42 +60,6 @@ long RssKb()
     }
     return -1;
 }
-
-class CPrintingSink : public IMessageSink
-{
-public:
-    void ShowMessage(const std::string& text, Severity) override
-    {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-    }
-};
-
-class CBenchHost : public IViewHost
-{
-public:
-    CBenchHost()
-    {
-        engines.Options().fontSize = 10;
-        engines.Options().tabWidth = 8;
-    }
-    CEngines& Engines() override { return engines; }
-    ISettingsStore& Settings() override { return settings; }
-    IMessageSink& Messages() override { return sink; }
-    bool& OverwriteMode() override { return overwrite; }
-    void UpdateAllWindows() override {}
-    void OpenSourceAtLine(const std::string&, int) override {}
-    void ShowExecutionPoint() override {}
-    void CommandStateChanged() override {}
-    bool CoverageDisplay() const override { return false; }
-
-    CPrintingSink sink;
-    CNullSerialDevice device;
-    CNullPortCatalog catalog;
-    CSteadyTickSource clock;
-    CEngines engines{{sink, device, catalog, clock}};
-    CMemorySettingsStore settings;
-    bool overwrite = false;
-};
 
 // Counts the paints of a widget, so that a measured repaint is a real one.
 class CPaintCounter : public QObject
@@ -169,7 +129,7 @@ struct RunResultType
 RunResultType Run(const std::string& path, bool colouring, int samples)
 {
     RunResultType result;
-    CBenchHost host;
+    CFakeViewHost host;
     WriteSetting(host.settings, settings::kSyntaxColouring, colouring ? 1 : 0);
     const long rssBefore = RssKb();
     const auto start = Clock::now();
@@ -226,6 +186,9 @@ RunResultType Run(const std::string& path, bool colouring, int samples)
     }
     result.pageMs = Median(wall);
     result.pageCpuMs = Median(cpu);
+    for (const std::string& message : host.sink.messages) {
+        std::fprintf(stderr, "message: %s\n", message.c_str());
+    }
     return result;
 }
 

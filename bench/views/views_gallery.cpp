@@ -8,15 +8,14 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QTemporaryDir>
 
+#include "tests/views/view_test_support.h"
 #include "views/add_watch_dlg.h"
 #include "views/get_value_dlg.h"
 #include "views/text_grid_view.h"
 #include "views/tool_views.h"
 #include "views/virtual_button_window.h"
 #include "views/watch_model.h"
-#include "views_host.h"
 
 namespace {
 
@@ -58,7 +57,7 @@ public:
             failed_ = true;
         }
     }
-    CTextGridView* View(CBenchViewHost& host, WindowKind kind, QSize size)
+    CTextGridView* View(CFakeViewHost& host, WindowKind kind, QSize size)
     {
         auto* view = static_cast<CTextGridView*>(CreateToolView(kind, host, nullptr));
         host.views.push_back(view);
@@ -74,7 +73,7 @@ private:
     std::vector<std::unique_ptr<QWidget>> views_;
 };
 
-void StepTo(CBenchViewHost& host, uint32_t pc)
+void StepTo(CFakeViewHost& host, uint32_t pc)
 {
     CSimulator& simulator = host.engines.Simulator();
     for (int i = 0; i < 100 && simulator.Processor().Pc() != pc; ++i) {
@@ -93,9 +92,9 @@ int main(int argc, char** argv)
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
-    QTemporaryDir sources;
-    CBenchViewHost host;
-    if (!host.Assemble((sources.path() + QStringLiteral("/demo.a51")).toStdString(), kDemo)) {
+    CFakeViewHost host;
+    host.engines.Options().radixTable[radix_layout::kDefaultRadix] = 2;
+    if (!host.Assemble(kDemo, "demo.a51")) {
         std::fprintf(stderr, "views_gallery: the demo does not assemble\n");
         return 1;
     }

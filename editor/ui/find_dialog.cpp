@@ -1,21 +1,17 @@
 #include "editor/ui/find_dialog.h"
 
-#include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "editor/ui/editor_clipboard.h"
 
 CFindDialog::CFindDialog(const FindDialogStateType& state, QWidget* parent)
-    : QDialog(parent), state_(state)
+    : QDialog(parent), state_(state), options_(state.options)
 {
     setWindowTitle(QStringLiteral("Find"));
     auto* label = new QLabel(QStringLiteral("Find what:"));
@@ -29,22 +25,6 @@ CFindDialog::CFindDialog(const FindDialogStateType& state, QWidget* parent)
     }
     history_->setMaximumHeight(history_->fontMetrics().height() * 6 + 8);
 
-    wholeWords_ = new QCheckBox(QStringLiteral("Match whole words only"));
-    wholeWords_->setObjectName("wholeWords");
-    wholeWords_->setChecked(state.options.wholeWords);
-    matchCase_ = new QCheckBox(QStringLiteral("Match case"));
-    matchCase_->setObjectName("matchCase");
-    matchCase_->setChecked(state.options.matchCase);
-    auto* direction = new QGroupBox(QStringLiteral("Direction"));
-    up_ = new QRadioButton(QStringLiteral("Up"));
-    up_->setObjectName("up");
-    down_ = new QRadioButton(QStringLiteral("Down"));
-    down_->setObjectName("down");
-    (state.options.down ? down_ : up_)->setChecked(true);
-    auto* directionLayout = new QHBoxLayout(direction);
-    directionLayout->addWidget(up_);
-    directionLayout->addWidget(down_);
-
     auto* findNext = new QPushButton(QStringLiteral("Find Next"));
     findNext->setObjectName("findNext");
     findNext->setDefault(true);
@@ -57,13 +37,7 @@ CFindDialog::CFindDialog(const FindDialogStateType& state, QWidget* parent)
     grid->addWidget(label, 0, 0);
     grid->addWidget(text_, 0, 1);
     grid->addWidget(history_, 1, 1);
-    auto* options = new QVBoxLayout;
-    options->addWidget(wholeWords_);
-    options->addWidget(matchCase_);
-    auto* lower = new QHBoxLayout;
-    lower->addLayout(options);
-    lower->addWidget(direction);
-    grid->addLayout(lower, 2, 0, 1, 2);
+    grid->addLayout(options_.Layout(), 2, 0, 1, 2);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(findNext);
     buttons->addWidget(cancel);
@@ -90,8 +64,6 @@ FindDialogStateType CFindDialog::State() const
 {
     FindDialogStateType state = state_;
     state.text = QStringToText(text_->text());
-    state.options.wholeWords = wholeWords_->isChecked();
-    state.options.matchCase = matchCase_->isChecked();
-    state.options.down = down_->isChecked();
+    options_.Read(state.options);
     return state;
 }

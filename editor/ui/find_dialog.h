@@ -3,11 +3,10 @@
 #include <QDialog>
 
 #include "editor/core/editor_search.h"
+#include "editor/ui/search_option_widgets.h"
 
-class QCheckBox;
 class QLineEdit;
 class QListWidget;
-class QRadioButton;
 
 // The Find dialog: the text, the search history, whole words, case and
 // direction. "Find Next" closes it; the view then searches.
@@ -25,8 +24,5 @@ private:
     FindDialogStateType state_;
     QLineEdit* text_;
     QListWidget* history_;
-    QCheckBox* wholeWords_;
-    QCheckBox* matchCase_;
-    QRadioButton* up_;
-    QRadioButton* down_;
+    CSearchOptionWidgets options_;
 };

@@ -1,13 +1,10 @@
 #include "editor/ui/replace_dialog.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "editor/ui/editor_clipboard.h"
@@ -31,7 +28,7 @@ QComboBox* HistoryCombo(const std::vector<std::string>& history, const std::stri
 
 CReplaceDialog::CReplaceDialog(CReplaceSession& session, std::function<void()> changed,
                                QWidget* parent)
-    : QDialog(parent), session_(session), changed_(std::move(changed))
+    : QDialog(parent), session_(session), changed_(std::move(changed)), options_(session.options)
 {
     setWindowTitle(QStringLiteral("Replace"));
     // An empty text takes the history's first entry, and a replacement
@@ -52,22 +49,6 @@ CReplaceDialog::CReplaceDialog(CReplaceSession& session, std::function<void()> c
     findLabel->setBuddy(text_);
     auto* replaceLabel = new QLabel(QStringLiteral("Replace with:"));
     replaceLabel->setBuddy(replacement_);
-
-    wholeWords_ = new QCheckBox(QStringLiteral("Match whole words only"));
-    wholeWords_->setObjectName("wholeWords");
-    wholeWords_->setChecked(session.options.wholeWords);
-    matchCase_ = new QCheckBox(QStringLiteral("Match case"));
-    matchCase_->setObjectName("matchCase");
-    matchCase_->setChecked(session.options.matchCase);
-    auto* direction = new QGroupBox(QStringLiteral("Direction"));
-    up_ = new QRadioButton(QStringLiteral("Up"));
-    up_->setObjectName("up");
-    down_ = new QRadioButton(QStringLiteral("Down"));
-    down_->setObjectName("down");
-    (session.options.down ? down_ : up_)->setChecked(true);
-    auto* directionLayout = new QHBoxLayout(direction);
-    directionLayout->addWidget(up_);
-    directionLayout->addWidget(down_);
 
     auto button = [this](const char* text, const char* name) {
         auto* b = new QPushButton(QString::fromLatin1(text));
@@ -102,13 +83,7 @@ CReplaceDialog::CReplaceDialog(CReplaceSession& session, std::function<void()> c
     grid->addWidget(text_, 0, 1);
     grid->addWidget(replaceLabel, 1, 0);
     grid->addWidget(replacement_, 1, 1);
-    auto* options = new QVBoxLayout;
-    options->addWidget(wholeWords_);
-    options->addWidget(matchCase_);
-    auto* lower = new QHBoxLayout;
-    lower->addLayout(options);
-    lower->addWidget(direction);
-    grid->addLayout(lower, 2, 0, 1, 2);
+    grid->addLayout(options_.Layout(), 2, 0, 1, 2);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(findNext);
     buttons->addWidget(replace);
@@ -123,7 +98,5 @@ void CReplaceDialog::Gather()
 {
     session_.text = QStringToText(text_->currentText());
     session_.replacement = QStringToText(replacement_->currentText());
-    session_.options.wholeWords = wholeWords_->isChecked();
-    session_.options.matchCase = matchCase_->isChecked();
-    session_.options.down = down_->isChecked();
+    options_.Read(session_.options);
 }

@@ -5,10 +5,9 @@
 #include <QDialog>
 
 #include "editor/core/editor_search.h"
+#include "editor/ui/search_option_widgets.h"
 
-class QCheckBox;
 class QComboBox;
-class QRadioButton;
 
 // The Replace dialog over one replace session; it stays open until Cancel,
 // and the view redraws after each of its buttons.
@@ -28,8 +27,5 @@ private:
     std::function<void()> changed_;
     QComboBox* text_;
     QComboBox* replacement_;
-    QCheckBox* wholeWords_;
-    QCheckBox* matchCase_;
-    QRadioButton* up_;
-    QRadioButton* down_;
+    CSearchOptionWidgets options_;
 };

@@ -1,14 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <random>
 #include <sstream>
 
-#include "app/app_model.h"
 #include "app/window_geometry.h"
 #include "app/workspace_format.h"
-#include "app_fakes.h"
-#include "common/settings_store.h"
 
 namespace {
 
@@ -54,32 +50,6 @@ TEST(HostileInputTest, EndlessWindowAndButtonLinesAreCapped)
     EXPECT_EQ(content.windows.size(), kMaxWindowRecords);
     EXPECT_EQ(content.buttons.size(), kMaxButtons);
     EXPECT_EQ(content.processorType, 0); // reading went on to the end
-}
-
-TEST(HostileInputTest, ARandomWorkspaceFileLoadsWithoutHarm)
-{
-    CScratchDir dir;
-    CMemorySettingsStore store;
-    CFakeWindowHost host;
-    CFakeSimulator simulator;
-    CFakeLink link;
-    CRecordingSink sink;
-    GlobalOptions options;
-    CAppModel model(options, store, host, simulator, link, sink);
-    model.LoadSettings();
-    std::mt19937 random(8051);
-    const std::string path = dir.File("junk.wsp");
-    for (int round = 0; round < 50; ++round) {
-        std::ofstream(path, std::ios::binary) << RandomText(random, 2000);
-        std::ofstream(dir.Path() / "RADIX.DAT", std::ios::binary) << RandomText(random, 700);
-        model.State().workspacePath = path;
-        ASSERT_TRUE(model.LoadWorkspace(path));
-        const RadixTable& table = model.Options().radixTable;
-        EXPECT_GE(table[0], RadixCode(DisplayRadix::kDecimal));
-        for (uint8_t code : table) {
-            EXPECT_LE(code, RadixCode(DisplayRadix::kBinary));
-        }
-    }
 }
 
 } // namespace

@@ -356,18 +356,6 @@ TEST_F(WorkspaceTest, WorkspaceDirectoryAndDefaultPath)
     EXPECT_EQ(model.WorkspaceDirectory(), longDir);
 }
 
-TEST_F(WorkspaceTest, ShutdownWritesWatchRadixAndTheWorkspace)
-{
-    model.LoadLastWorkspace();
-    DefaultSettingsValuesType values = FillDefaultSettings(store, model.Options());
-    values.radixIndex = 3; // "Binary"
-    ASSERT_TRUE(ApplyDefaultSettings(values, model.Options(), store));
-    model.SaveStateAtExit();
-    EXPECT_EQ(ReadText(dir.Path() / "RADIX.DAT")[0], 4);
-    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "DEFAULT.WSP"));
-    EXPECT_FALSE(simulator.watchWrites.empty());
-}
-
 TEST_F(WorkspaceTest, SimulatorOptionsDialogOk)
 {
     SimulationOptionsType values{1, 1, 300, 7, 1, 1, 50};

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "editor/core/editor_controller.h"
 #include "editor_test_support.h"
 
@@ -400,44 +398,6 @@ TEST_F(EditorControllerTest, HundredAndOneEditsLeaveNinetyNineUndoable)
     }
     EXPECT_EQ(undone, 99);
     EXPECT_EQ(doc_.TextView(), "aa");
-}
-
-TEST_F(EditorControllerTest, RandomEditsUndoneRestoreTheOriginalAndRedoneTheResult)
-{
-    std::mt19937 rng(12345);
-    const KeyModifiersType mods[] = {kPlain, kShift, kCtrl, kCtrlShift};
-    const EditorKey keys[] = {EditorKey::kLeft,   EditorKey::kRight,     EditorKey::kUp,
-                              EditorKey::kDown,   EditorKey::kHome,      EditorKey::kEnd,
-                              EditorKey::kDelete, EditorKey::kBackspace, EditorKey::kEnter,
-                              EditorKey::kTab,    EditorKey::kInsert};
-    for (int round = 0; round < 60; ++round) {
-        doc_.SetTabWidth(1 + static_cast<int>(rng() % 8));
-        Init("  mov a,#10h\r\r    nop\rlabel: djnz r7,label\r", {0, 0});
-        const std::string original(doc_.TextView());
-        int edits = 0;
-        while (edits < 90) {
-            const auto countBefore = doc_.Undo().UndoCount();
-            const int action = static_cast<int>(rng() % 10);
-            if (action < 5) {
-                view_.HandleKey(keys[rng() % std::size(keys)], mods[rng() % 4]);
-            } else if (action < 8) {
-                view_.HandleChar("ab ,#\t("[rng() % 7], rng() % 6 == 0 ? kCtrl : kPlain);
-            } else if (action == 8) {
-                view_.Paste(rng() % 2 ? "x\r\ny" : "  z");
-            } else {
-                view_.HandleChar(" tky"[rng() % 4], kCtrl);
-            }
-            edits += doc_.Undo().UndoCount() - countBefore;
-            ExpectLinesConsistent(doc_);
-        }
-        const std::string edited(doc_.TextView());
-        while (view_.Undo()) {
-        }
-        ASSERT_EQ(doc_.TextView(), original) << "round " << round;
-        while (view_.Redo()) {
-        }
-        ASSERT_EQ(doc_.TextView(), edited) << "round " << round;
-    }
 }
 
 } // namespace

@@ -319,30 +319,6 @@ TEST_F(EditorDocTest, LineTableGrowsBeforeItFills)
     EXPECT_EQ(doc_.LineTableSize(), 11u + CEditorDoc::kLineTableInitial);
 }
 
-TEST_F(EditorDocTest, RandomEditsKeepTheLineTableRight)
-{
-    std::mt19937 rng(7);
-    SetText(doc_, "a\rbb\r\rccc");
-    for (int i = 0; i < 3000; ++i) {
-        const TextPosType at{static_cast<int>(rng() % 6),
-                             static_cast<int>(rng() % (doc_.LineCount() + 1))};
-        switch (rng() % 4) {
-        case 0:
-            doc_.TypeChar(at, "x\r y"[rng() % 4], rng() % 2 == 0);
-            break;
-        case 1:
-            doc_.DeleteChar(at);
-            break;
-        case 2:
-            doc_.InsertBlock(at, rng() % 2 ? "p\rq" : "\r\r");
-            break;
-        default:
-            doc_.DeleteRange(at, {at.col + 3, at.line + static_cast<int>(rng() % 2)});
-        }
-        ExpectLinesConsistent(doc_);
-    }
-}
-
 TEST_F(EditorDocTest, WholeWordsStandBetweenBlanksOrLineEnds)
 {
     SetText(doc_, "MOV R10,A\rMOV A,R1\rADD A,R1 \rINC R1");

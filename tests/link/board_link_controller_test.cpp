@@ -172,25 +172,4 @@ TEST(BoardLinkControllerTest, DownloadThenTheMonitorRateAndAResetPulse)
     }
 }
 
-TEST(BoardLinkControllerTest, ABoardThatHangsUpDuringTheTransferLeavesTheLinkClosed)
-{
-    ControllerRig rig;
-    Assemble(rig.simulator.Code(), 0, Pattern(640, 5));
-    int records = 0;
-    rig.device.onWrite = [&](const std::vector<uint8_t>& bytes) {
-        if (bytes[0] == ':' && ++records == 3) {
-            rig.device.pendingErrors = kLineErrorVanished;
-        }
-        rig.device.Feed(rig.board.Consume(bytes));
-    };
-    rig.controller.Download();
-    EXPECT_FALSE(rig.port.IsOpen());
-    EXPECT_FALSE(rig.controller.HasTimedWork());
-    EXPECT_EQ(rig.sink.messages,
-              std::vector<std::string>{"The communications port is no longer available."});
-    rig.controller.Poll(); // nothing to poll, nothing breaks
-    rig.controller.Reset();
-    EXPECT_FALSE(rig.port.IsOpen());
-}
-
 } // namespace

@@ -11,9 +11,10 @@
 #include "link/board_monitor.h"
 #include "link/qt_serial_device.h"
 
-// Whole sessions through QSerialPort on a pseudo-terminal, with the scripted
+// The monitor through QSerialPort on a pseudo-terminal, the test playing the
 // board on the master side. Protocol time runs on the fake clock; real time is
 // spent only waiting for the bytes to cross the terminal, never on a timeout.
+// Downloads over a pseudo-terminal are proved against board51 (link_ui).
 
 namespace {
 
@@ -133,101 +134,9 @@ struct PtyRig
     CFakeTickSource clock{1000};
     CRecordingMessageSink sink;
     CMonitor port{device, catalog, clock, sink};
-    size_t boardSeen = 0;
 
     PtyRig() { EnsureApplication(); }
-
-    // Hands the host's bytes to the board and its answer back to the host;
-    // false when bytes got stuck on the way.
-    bool Exchange(CScriptedBoard& board)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        std::string answer;
-        while (boardSeen < device.written && timer.elapsed() < kCrossingLimitMs) {
-            std::string bytes = pty.Read(20);
-            boardSeen += bytes.size();
-            answer += board.Consume(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-        }
-        if (!answer.empty()) {
-            uint32_t errors = 0;
-            int before = device.CQtSerialDevice::QueuedInput(errors);
-            device.stashedErrors |= errors;
-            pty.Write(answer);
-            return device.WaitQueued(before + static_cast<int>(answer.size()));
-        }
-        return boardSeen == device.written;
-    }
-
-    // Ticks the session every 5 ms of the fake clock, the board answering
-    // in between, until it ends; false when an exchange went wrong.
-    bool RunDownload(CDownloadSession& session, CScriptedBoard& board)
-    {
-        for (int tick = 0; tick < 20000 && session.IsRunning(); ++tick) {
-            clock.Advance(CDownloadSession::kTimerPeriodMs);
-            session.Tick();
-            if (!Exchange(board)) {
-                ADD_FAILURE() << "tick " << tick;
-                return false;
-            }
-        }
-        session.End();
-        return true;
-    }
 };
-
-TEST(PtyEndToEndTest, HexDownloadThroughQSerialPort)
-{
-    PtyRig rig;
-    ASSERT_TRUE(rig.pty.IsReady());
-    CScriptedBoard board(CScriptedBoard::Role::kHexLoader);
-    board.replies = {CScriptedBoard::Reply::kAccept, CScriptedBoard::Reply::kRefuse};
-    CCodeMemory code;
-    Assemble(code, 0x40, Pattern(300, 11));
-    ASSERT_EQ(rig.port.Open(0, rig.pty.SlavePath()), 1);
-    EXPECT_FALSE(rig.port.IsBridge());
-    EXPECT_EQ(rig.port.ResetPolarity(), 2);
-
-    CDownloadSession session(rig.port, code, rig.clock, rig.sink);
-    session.SetLoaderType(kLoaderOnce);
-    session.SetSectorSize(64);
-    ASSERT_TRUE(session.Begin());
-    ASSERT_TRUE(rig.RunDownload(session, board));
-    EXPECT_TRUE(session.IsFinished());
-    EXPECT_EQ(session.FailCount(), 1);
-    for (uint32_t a = 0x40; a < 0x40 + 300; ++a) {
-        ASSERT_EQ(board.image[a], code.ReadCodeByte(a)) << a;
-    }
-    EXPECT_EQ(board.endOfFileRecords, 1);
-    // A pseudo-terminal has no modem lines: refused, yet the port stays open.
-    EXPECT_TRUE(rig.port.IsOpen());
-    EXPECT_TRUE(rig.sink.messages.empty());
-}
-
-TEST(PtyEndToEndTest, AducDownloadThroughQSerialPort)
-{
-    PtyRig rig;
-    ASSERT_TRUE(rig.pty.IsReady());
-    CScriptedBoard board(CScriptedBoard::Role::kAducLoader);
-    board.replies = {CScriptedBoard::Reply::kAccept, CScriptedBoard::Reply::kRefuse};
-    CCodeMemory code;
-    Assemble(code, 0x2000, Pattern(100, 5));
-    ASSERT_EQ(rig.port.Open(0, rig.pty.SlavePath()), 1);
-
-    CDownloadSession session(rig.port, code, rig.clock, rig.sink);
-    session.SetLoaderType(kLoaderAduc);
-    ASSERT_TRUE(session.Begin());
-    ASSERT_TRUE(rig.RunDownload(session, board));
-    EXPECT_TRUE(session.IsFinished());
-    EXPECT_TRUE(board.erased);
-    EXPECT_TRUE(board.ran);
-    EXPECT_EQ(board.badPackets, 0);
-    EXPECT_EQ(board.packetAddresses.front(), 0x2000u);
-    for (uint32_t a = 0x2000; a < 0x2000 + 100; ++a) {
-        ASSERT_EQ(board.image[a], code.ReadCodeByte(a)) << a;
-    }
-    EXPECT_TRUE(rig.sink.messages.empty());
-}
 
 struct RecordingTarget : IMonitorTarget
 {
@@ -296,6 +205,9 @@ TEST(PtyEndToEndTest, ABoardThatVanishesClosesThePort)
     PtyRig rig;
     ASSERT_TRUE(rig.pty.IsReady());
     ASSERT_EQ(rig.port.Open(0, rig.pty.SlavePath()), 1);
+    // No bridge: the reset line is a plain port's.
+    EXPECT_FALSE(rig.port.IsBridge());
+    EXPECT_EQ(rig.port.ResetPolarity(), 2);
     rig.pty.CloseMaster();
     QElapsedTimer timer;
     timer.start();

@@ -222,31 +222,14 @@ struct WriteCase
     std::vector<uint8_t> bytes;
 };
 
+// clang-format off
 const WriteCase kWriteCases[] = {
     {"30H", D, kWatchByte, "", 0, 0, 0, "-1", D, 0x30, {0xFF, 0x34}},
     {"30H", D, kWatchWord, "0,1", 0, 0, 0, "0ABCDH", D, 0x30, {0xAB, 0xCD}},
     {"30H", D, kWatchWord, "1,0", 0, 0, 0, "0ABCDH", D, 0x30, {0xCD, 0xAB}},
-    {"40H",
-     D,
-     kWatchDoubleWord,
-     "3,2,1,0",
-     0,
-     0,
-     0,
-     "0A1B2C3D4H",
-     D,
-     0x40,
+    {"40H", D, kWatchDoubleWord, "3,2,1,0", 0, 0, 0, "0A1B2C3D4H", D, 0x40,
      {0xD4, 0xC3, 0xB2, 0xA1}},
-    {"40H",
-     D,
-     kWatchDoubleWord,
-     "1,0,3,2",
-     0,
-     0,
-     0,
-     "0A1B2C3D4H",
-     D,
-     0x40,
+    {"40H", D, kWatchDoubleWord, "1,0,3,2", 0, 0, 0, "0A1B2C3D4H", D, 0x40,
      {0xB2, 0xA1, 0xD4, 0xC3}},
     {"90H", I, kWatchByte, "", 0, 0, 0, "0A5H", I, 0x90, {0xA5}},
     {"90H", D, kWatchByte, "", 0, 0, 0, "0A5H", I, 0x90, {0x5A}},
@@ -258,6 +241,7 @@ const WriteCase kWriteCases[] = {
     {"r3", R, kWatchByte, "", 0, 0, 0, "99H", D, 0x0B, {0x99}},
     {"1FFH", D, kWatchByte, "", 0, 0, 0, "1", D, 0xFF, {0x00}},
 };
+// clang-format on
 
 TEST_F(WatchTest, WritesReachTheUnitsInByteOrder)
 {

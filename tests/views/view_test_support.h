@@ -55,7 +55,8 @@ public:
 };
 
 // The frame as a view sees it, with real engines: windows refresh when
-// UpdateAllWindows runs, and what the frame would open is recorded.
+// UpdateAllWindows runs, and what the frame would open is recorded. The
+// views' benchmark and gallery use it too.
 class CFakeViewHost : public IViewHost
 {
 public:
@@ -95,6 +96,10 @@ public:
     {
         const std::string path = (dir.path() + "/" + name.c_str()).toStdString();
         std::ofstream(path, std::ios::binary) << source;
+        return AssembleFile(path);
+    }
+    bool AssembleFile(const std::string& path)
+    {
         engines.StartAssembly(path);
         for (int i = 0; i < 1000 && engines.Assembler().IsAssembling(); ++i) {
             engines.IdleStep(false);

@@ -1,8 +1,8 @@
 #include "board51_options.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
+
+#include "common/text_util.h"
 
 const char kBoard51Usage[] =
     "Usage: board51 [options]\n"
@@ -37,22 +37,6 @@ const char kBoard51Usage[] =
     "a download starts on the line. It runs until interrupted or until a script\n"
     "hangs it up. Exit status: 0, or 2 on usage errors.\n";
 
-namespace {
-
-bool ParseNumber(const char* text, long long low, long long high, long long& value)
-{
-    char* end = nullptr;
-    errno = 0;
-    const long long parsed = std::strtoll(text, &end, 10);
-    if (*text == '\0' || *end != '\0' || errno != 0 || parsed < low || parsed > high) {
-        return false;
-    }
-    value = parsed;
-    return true;
-}
-
-} // namespace
-
 bool ParseBoard51Options(int argc, char** argv, Board51OptionsType& options, std::string& error)
 {
     for (int i = 1; i < argc; ++i) {
@@ -69,13 +53,13 @@ bool ParseBoard51Options(int argc, char** argv, Board51OptionsType& options, std
         const char* value = argv[++i];
         long long number = 0;
         if (arg == "--loader") {
-            if (!ParseNumber(value, 0, 3, number)) {
+            if (!ParseDecimal(value, 0, 3, number)) {
                 error = "--loader wants 0, 1, 2 or 3";
                 return false;
             }
             options.board.loaderType = static_cast<int>(number);
         } else if (arg == "--rate") {
-            if (!ParseNumber(value, 50, 4000000, number)) {
+            if (!ParseDecimal(value, 50, 4000000, number)) {
                 error = "--rate wants a rate in bits per second";
                 return false;
             }
@@ -87,7 +71,7 @@ bool ParseBoard51Options(int argc, char** argv, Board51OptionsType& options, std
             }
             options.board.realSpeed = std::strcmp(value, "real") == 0;
         } else if (arg == "--crystal") {
-            if (!ParseNumber(value, 12, 100000000, number)) {
+            if (!ParseDecimal(value, 12, 100000000, number)) {
                 error = "--crystal wants a frequency in hertz";
                 return false;
             }

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "common/message_sink.h"
+#include "simulator/intel_hex.h"
 #include "simulator/simulator.h"
 
 namespace {
@@ -29,20 +30,6 @@ constexpr uint64_t kFastSliceCycles = 2'000'000;
 constexpr uint64_t kMaxLagUs = 20'000;
 constexpr int kMaxSimulatorNotes = 20;
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 // The bytes of a record line from its ":" on; empty when it is not one.
 std::vector<uint8_t> DecodeRecord(const std::string& text)
 {
@@ -51,8 +38,8 @@ std::vector<uint8_t> DecodeRecord(const std::string& text)
         return {};
     }
     for (size_t i = 1; i + 1 < text.size(); i += 2) {
-        const int high = HexValue(text[i]);
-        const int low = HexValue(text[i + 1]);
+        const int high = IntelHexDigitValue(text[i]);
+        const int low = IntelHexDigitValue(text[i + 1]);
         if (high < 0 || low < 0) {
             return {};
         }

@@ -1,8 +1,6 @@
 #include "dl51_options.h"
 
-#include <cerrno>
-#include <cstdlib>
-
+#include "common/text_util.h"
 #include "link/comm_port.h"
 
 const char kDl51Usage[] =
@@ -33,22 +31,10 @@ const char kDl51Usage[] =
 
 namespace {
 
-bool ParseNumber(const char* text, long long low, long long high, long long& value)
-{
-    char* end = nullptr;
-    errno = 0;
-    const long long parsed = std::strtoll(text, &end, 10);
-    if (*text == '\0' || *end != '\0' || errno != 0 || parsed < low || parsed > high) {
-        return false;
-    }
-    value = parsed;
-    return true;
-}
-
 bool ParseRate(const char* text, int32_t& rate)
 {
     long long value = 0;
-    if (!ParseNumber(text, 1, 10000000, value) ||
+    if (!ParseDecimal(text, 1, 10000000, value) ||
         !CCommPort::IsValidRate(static_cast<int32_t>(value))) {
         return false;
     }
@@ -87,7 +73,7 @@ bool ParseDl51Options(int argc, char** argv, Dl51OptionsType& options, std::stri
         if (arg == "--port") {
             options.port = value;
         } else if (arg == "--loader") {
-            if (!ParseNumber(value, 0, 3, number)) {
+            if (!ParseDecimal(value, 0, 3, number)) {
                 error = "--loader wants 0, 1, 2 or 3";
                 return false;
             }
@@ -98,19 +84,19 @@ bool ParseDl51Options(int argc, char** argv, Dl51OptionsType& options, std::stri
                 return false;
             }
         } else if (arg == "--sector-size") {
-            if (!ParseNumber(value, 64, 128, number) || (number != 64 && number != 128)) {
+            if (!ParseDecimal(value, 64, 128, number) || (number != 64 && number != 128)) {
                 error = "--sector-size wants 64 or 128";
                 return false;
             }
             options.sectorSize = static_cast<int>(number);
         } else if (arg == "--timeout") {
-            if (!ParseNumber(value, 1, 86400, number)) {
+            if (!ParseDecimal(value, 1, 86400, number)) {
                 error = "--timeout wants a number of seconds";
                 return false;
             }
             options.timeoutSeconds = static_cast<int>(number);
         } else if (arg == "--monitor-for") {
-            if (!ParseNumber(value, 0, 86400 * 365, number)) {
+            if (!ParseDecimal(value, 0, 86400 * 365, number)) {
                 error = "--monitor-for wants a number of seconds";
                 return false;
             }
