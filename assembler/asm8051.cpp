@@ -113,19 +113,19 @@ CAsm8051::CAsm8051(IEncoderHost& host) : host_(host) {}
 
 int CAsm8051::FindMnemonic(std::string_view word)
 {
-    // Every line's first word is looked up: packed names, searched in order.
-    using Entry = std::pair<uint64_t, int>;
-    static const std::array<Entry, kMnemonicCount> index = [] {
-        std::array<Entry, kMnemonicCount> built{};
+    return FindMnemonicKey(scan::PackUpper(word));
+}
+
+int CAsm8051::FindMnemonicKey(uint64_t key)
+{
+    static const auto index = [] {
+        scan::CKeywordIndex<int, 128> built;
         for (int i = 0; i < kMnemonicCount; ++i) {
-            built[static_cast<size_t>(i)] = {scan::PackUpper(Info(i).name), i};
+            built.Add(scan::PackUpper(Info(i).name), i);
         }
-        std::sort(built.begin(), built.end());
         return built;
     }();
-    const uint64_t key = scan::PackUpper(word);
-    const auto it = std::lower_bound(index.begin(), index.end(), Entry{key, -1});
-    return it != index.end() && it->first == key && key != 0 ? it->second : -1;
+    return index.Find(key, -1);
 }
 
 std::string_view CAsm8051::MnemonicName(int index)

@@ -16,6 +16,8 @@ public:
 
     // Index of a mnemonic (case-insensitive), or -1.
     static int FindMnemonic(std::string_view word);
+    // The same for a word already packed by scan::PackUpper.
+    static int FindMnemonicKey(uint64_t key);
     static std::string_view MnemonicName(int index);
 
     // Encodes one instruction; operands is the text behind the mnemonic up

@@ -2,6 +2,7 @@
 #include "assembler/scan_text.h"
 
 #include <algorithm>
+#include <array>
 #include <system_error>
 
 #include "common/text_util.h"
@@ -10,9 +11,25 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What ends a word (kWordEnd) and what ends a statement (kStatementEnd).
+constexpr uint8_t kWordEnd = 1;
+constexpr uint8_t kStatementEnd = 2;
+constexpr std::array<uint8_t, 256> MakeCharClasses()
+{
+    std::array<uint8_t, 256> classes{};
+    for (const char c : {' ', '\t', ',', ':', ';', '\r', '\n'}) {
+        classes[static_cast<unsigned char>(c)] |= kWordEnd;
+    }
+    for (const char c : {';', '\r', '\n'}) {
+        classes[static_cast<unsigned char>(c)] |= kStatementEnd;
+    }
+    return classes;
+}
+constexpr std::array<uint8_t, 256> kCharClasses = MakeCharClasses();
+
 bool IsSeparator(char c)
 {
-    return c == ' ' || c == '\t' || c == ',' || c == ':' || c == ';' || c == '\r' || c == '\n';
+    return (kCharClasses[static_cast<unsigned char>(c)] & kWordEnd) != 0;
 }
 
 bool IsDecimalDigit(char c)
@@ -22,7 +39,8 @@ bool IsDecimalDigit(char c)
 
 size_t StatementEnd(std::string_view text, size_t pos)
 {
-    while (pos < text.size() && text[pos] != '\r' && text[pos] != '\n' && text[pos] != ';') {
+    while (pos < text.size() &&
+           (kCharClasses[static_cast<unsigned char>(text[pos])] & kStatementEnd) == 0) {
         ++pos;
     }
     return pos;
@@ -429,14 +447,15 @@ void CAssembler::ClassifyWord(const std::string& word, size_t afterWord, size_t 
     const std::string_view line = current_.lineText;
     const std::string_view rest = line.substr(afterWord);
 
-    const int mnemonic = CAsm8051::FindMnemonic(word);
+    const uint64_t key = scan::PackUpper(word);
+    const int mnemonic = CAsm8051::FindMnemonicKey(key);
     if (mnemonic >= 0) {
         encoder_.Encode(mnemonic, rest);
         ListStatement();
         AdvanceLine();
         return;
     }
-    if (const DirectiveEntry* directive = FindDirective(word)) {
+    if (const DirectiveEntry* directive = FindDirective(key)) {
         includeStarted_ = false;
         (this->*directive->handler)(word, rest);
         if (!includeStarted_) {

@@ -164,7 +164,8 @@ private:
     void ListSourceOnly();
 
     // Directives
-    const DirectiveEntry* FindDirective(std::string_view word) const;
+    // key: the word packed by scan::PackUpper.
+    const DirectiveEntry* FindDirective(uint64_t key) const;
     void DoEnd(std::string_view word, std::string_view rest);
     void DoOrg(std::string_view word, std::string_view rest);
     void DoDataOrg(std::string_view word, std::string_view rest);

@@ -78,20 +78,16 @@ std::vector<CAssembler::DirectiveNameType> CAssembler::DirectiveNames()
     return names;
 }
 
-const CAssembler::DirectiveEntry* CAssembler::FindDirective(std::string_view word) const
+const CAssembler::DirectiveEntry* CAssembler::FindDirective(uint64_t key) const
 {
-    using Entry = std::pair<uint64_t, const DirectiveEntry*>;
-    static const std::vector<Entry> index = [] {
-        std::vector<Entry> built;
+    static const auto index = [] {
+        scan::CKeywordIndex<const DirectiveEntry*, 128> built;
         for (const DirectiveEntry& entry : kDirectives) {
-            built.emplace_back(scan::PackUpper(entry.name), &entry);
+            built.Add(scan::PackUpper(entry.name), &entry);
         }
-        std::sort(built.begin(), built.end());
         return built;
     }();
-    const uint64_t key = scan::PackUpper(word);
-    const auto it = std::lower_bound(index.begin(), index.end(), Entry{key, nullptr});
-    return it != index.end() && it->first == key && key != 0 ? it->second : nullptr;
+    return index.Find(key, nullptr);
 }
 
 void CAssembler::DoEnd(std::string_view, std::string_view)

@@ -232,7 +232,7 @@ void CEvalEquation::Prepare(std::string& text)
     }
 
     // Character constants become decimal numbers, whatever the radix.
-    if (text.find_first_of("'\"") != std::string::npos) {
+    if (std::any_of(text.begin(), text.end(), scan::IsQuote)) {
         std::string out;
         out.reserve(text.size() + 8);
         for (size_t i = 0; i < text.size(); ++i) {

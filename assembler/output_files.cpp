@@ -11,10 +11,11 @@ bool COutFile::Create(const std::filesystem::path& path)
 {
     Close();
     file_ = std::fopen(path.c_str(), "wb");
-    if (file_ != nullptr) {
-        buffer_.clear();
-        buffer_.reserve(kFlushSize + 4096);
+    if (file_ != nullptr && buffer_ == nullptr) {
+        capacity_ = kFlushSize + 16384;
+        buffer_ = std::make_unique<char[]>(capacity_);
     }
+    used_ = 0;
     return file_ != nullptr;
 }
 
@@ -25,22 +26,23 @@ void COutFile::Close()
         std::fclose(file_);
         file_ = nullptr;
     }
-    buffer_.clear();
+    used_ = 0;
 }
 
 void COutFile::Flush()
 {
-    if (file_ != nullptr && !buffer_.empty()) {
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
+    if (file_ != nullptr && used_ > 0) {
+        std::fwrite(buffer_.get(), 1, used_, file_);
     }
-    buffer_.clear();
+    used_ = 0;
 }
 
-void COutFile::WriteBytes(const void* data, size_t size)
+void COutFile::MakeRoom(size_t n)
 {
-    if (file_ != nullptr) {
-        buffer_.append(static_cast<const char*>(data), size);
-        FlushIfFull();
+    Flush();
+    if (capacity_ < n) {
+        capacity_ = n;
+        buffer_ = std::make_unique<char[]>(capacity_);
     }
 }
 
@@ -51,46 +53,102 @@ void COutFile::Printf(const char* format, ...)
     }
     va_list args;
     va_start(args, format);
-    buffer_ += StrFormatV(format, args);
+    Write(StrFormatV(format, args));
     va_end(args);
-    FlushIfFull();
 }
 
 namespace {
 
 const char kHexDigits[] = "0123456789ABCDEF";
 
-void AppendHex(std::string& text, unsigned value, int digits)
+char* PutHex(char* p, unsigned value, int digits)
 {
-    char buffer[8];
     for (int i = digits - 1; i >= 0; --i, value >>= 4) {
-        buffer[i] = kHexDigits[value & 0xF];
+        p[i] = kHexDigits[value & 0xF];
     }
-    text.append(buffer, static_cast<size_t>(digits));
+    return p + digits;
+}
+
+// "%*ld": value right-aligned in width columns (at most 24).
+char* PutDecimal(char* p, long value, int width)
+{
+    // Written from the right end of a scratch buffer, then padded on the left.
+    char buffer[48];
+    char* end = buffer + sizeof buffer;
+    char* q = end;
+    unsigned long magnitude =
+        value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+    do {
+        *--q = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) {
+        *--q = '-';
+    }
+    const int clampedWidth = std::min(width, 24);
+    while (end - q < clampedWidth) {
+        *--q = ' ';
+    }
+    const auto n = static_cast<size_t>(end - q);
+    std::memcpy(p, q, n);
+    return p + n;
+}
+
+// A listing line number, "%5d" for the numbers a source can have.
+char* PutLineNumber(char* p, int value)
+{
+    if (value < 0 || value > 99999) {
+        return PutDecimal(p, value, 5);
+    }
+    static constexpr auto kPairs = [] {
+        std::array<char, 200> pairs{};
+        for (int i = 0; i < 100; ++i) {
+            pairs[static_cast<size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+            pairs[static_cast<size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+        }
+        return pairs;
+    }();
+    char digits[6];
+    const int high = value / 10000;
+    const int middle = value / 100 % 100;
+    const int low = value % 100;
+    digits[0] = static_cast<char>('0' + high);
+    std::memcpy(digits + 1, &kPairs[static_cast<size_t>(2 * middle)], 2);
+    std::memcpy(digits + 3, &kPairs[static_cast<size_t>(2 * low)], 2);
+    // Leading zeros become blanks; the last digit always stays.
+    int first = 0;
+    while (first < 4 && digits[first] == '0') {
+        digits[first++] = ' ';
+    }
+    std::memcpy(p, digits, 5);
+    return p + 5;
+}
+
+char* PutText(char* p, std::string_view text)
+{
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
+}
+
+char* PutBlanks(char* p, size_t n)
+{
+    std::memset(p, ' ', n);
+    return p + n;
+}
+
+// Blanks up to the source column of the line that starts at start.
+char* PadTo(char* p, const char* start, size_t column)
+{
+    const auto used = static_cast<size_t>(p - start);
+    return used < column ? PutBlanks(p, column - used) : p;
 }
 
 } // namespace
 
 void AppendDecimal(std::string& text, long value, int width)
 {
-    // Written from the right end of the buffer, then padded on the left.
     char buffer[48];
-    char* end = buffer + sizeof buffer;
-    char* p = end;
-    unsigned long magnitude =
-        value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
-    do {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) {
-        *--p = '-';
-    }
-    const int clampedWidth = std::min(width, 24);
-    while (end - p < clampedWidth) {
-        *--p = ' ';
-    }
-    text.append(p, static_cast<size_t>(end - p));
+    text.append(buffer, static_cast<size_t>(PutDecimal(buffer, value, width) - buffer));
 }
 
 // --- HEX -------------------------------------------------------------------
@@ -101,37 +159,32 @@ void CHexWriter::Reset()
     count_ = 0;
 }
 
-std::string CHexWriter::FormatRecord(uint16_t address, const uint8_t* data, size_t count)
+void CHexWriter::WriteRecord()
 {
-    std::string line;
-    AppendRecord(line, address, data, count);
-    return line;
-}
-
-void CHexWriter::AppendRecord(std::string& line, uint16_t address, const uint8_t* data,
-                              size_t count)
-{
-    unsigned sum = static_cast<unsigned>(count) + (address >> 8) + (address & 0xFF);
-    line += ':';
-    AppendHex(line, static_cast<unsigned>(count) & 0xFF, 2);
-    AppendHex(line, address, 4);
-    line += "00";
-    for (size_t i = 0; i < count; ++i) {
-        AppendHex(line, data[i], 2);
-        sum += data[i];
+    if (file_.IsOpen()) {
+        // ":LLAAAA00" + data + checksum + CR LF
+        char* const line = file_.Claim(13 + 2 * sizeof bytes_);
+        unsigned sum = static_cast<unsigned>(count_) + (start_ >> 8) + (start_ & 0xFF);
+        char* p = line;
+        *p++ = ':';
+        p = PutHex(p, static_cast<unsigned>(count_), 2);
+        p = PutHex(p, start_, 4);
+        p = PutText(p, "00");
+        for (size_t i = 0; i < count_; ++i) {
+            p = PutHex(p, bytes_[i], 2);
+            sum += bytes_[i];
+        }
+        p = PutHex(p, (0x100 - (sum & 0xFF)) & 0xFF, 2);
+        p = PutText(p, "\r\n");
+        file_.Commit(p);
     }
-    AppendHex(line, (0x100 - (sum & 0xFF)) & 0xFF, 2);
-    line += "\r\n";
 }
 
 void CHexWriter::AddByte(uint8_t value)
 {
     bytes_[count_++] = value;
     if (count_ == sizeof bytes_) {
-        if (file_.IsOpen()) {
-            AppendRecord(file_.Buffer(), start_, bytes_, count_);
-            file_.FlushIfFull();
-        }
+        WriteRecord();
         start_ = static_cast<uint16_t>(start_ + count_);
         count_ = 0;
     }
@@ -140,10 +193,7 @@ void CHexWriter::AddByte(uint8_t value)
 void CHexWriter::Flush(int32_t address)
 {
     if (count_ > 0) {
-        if (file_.IsOpen()) {
-            AppendRecord(file_.Buffer(), start_, bytes_, count_);
-            file_.FlushIfFull();
-        }
+        WriteRecord();
         count_ = 0;
     }
     start_ = static_cast<uint16_t>(address);
@@ -195,7 +245,7 @@ void CListingWriter::WritePageHeader()
         }
         AppendDecimal(out, value, 0);
     };
-    std::string& out = file_.Buffer();
+    std::string out;
     out += "8051 Assembler           Version 1.00   ";
     two(out, now.tm_mon + 1);
     out += '/';
@@ -222,7 +272,7 @@ void CListingWriter::WritePageHeader()
     for (int n = 5; n <= topMargin; ++n) {
         out += "\r\n";
     }
-    file_.FlushIfFull();
+    file_.Write(out);
 }
 
 void CListingWriter::NewPage()
@@ -254,43 +304,43 @@ constexpr std::array<bool, 256> kSourceStops = MakeSourceStops();
 
 } // namespace
 
-void CListingWriter::AppendSourceText(std::string& line, std::string_view source) const
+size_t CListingWriter::LineRoom(size_t prefix, std::string_view source) const
 {
-    const size_t start = line.size();
-    const char* p = source.data();
-    const char* end = p + source.size();
-    while (p < end) {
-        const char* run = p;
-        while (p < end && !kSourceStops[static_cast<unsigned char>(*p)]) {
-            ++p;
-        }
-        line.append(run, static_cast<size_t>(p - run));
-        if (p == end || *p != '\t') {
-            return; // the line end
-        }
-        if (tabWidth > 0) {
-            const size_t column = line.size() - start;
-            line.append(static_cast<size_t>(tabWidth) - column % tabWidth, ' ');
-        } else {
-            line += '\t';
-        }
-        ++p;
-    }
+    // A tab takes at most tabWidth columns; the line end two more.
+    return std::max<size_t>(prefix, kSourceColumn) +
+           source.size() * static_cast<size_t>(std::max(tabWidth, 1)) + 2;
 }
 
-void CListingWriter::PadToSourceColumn(std::string& line, size_t start) const
+char* CListingWriter::PutSourceText(char* p, std::string_view source) const
 {
-    const size_t used = line.size() - start;
-    if (used < kSourceColumn - 1) {
-        line.append(kSourceColumn - 1 - used, ' ');
+    const char* const start = p;
+    const char* s = source.data();
+    const char* end = s + source.size();
+    while (s < end) {
+        const char* run = s;
+        while (s < end && !kSourceStops[static_cast<unsigned char>(*s)]) {
+            ++s;
+        }
+        p = PutText(p, std::string_view(run, static_cast<size_t>(s - run)));
+        if (s == end || *s != '\t') {
+            return p; // the line end
+        }
+        if (tabWidth > 0) {
+            const auto column = static_cast<size_t>(p - start);
+            p = PutBlanks(p, static_cast<size_t>(tabWidth) - column % tabWidth);
+        } else {
+            *p++ = '\t';
+        }
+        ++s;
     }
+    return p;
 }
 
 // Lines are composed straight into the file's buffer.
-void CListingWriter::EndLine()
+void CListingWriter::EndLine(char* p)
 {
-    file_.Buffer().append("\r\n", 2);
-    file_.FlushIfFull();
+    p = PutText(p, "\r\n");
+    file_.Commit(p);
     CountLine();
 }
 
@@ -300,18 +350,16 @@ void CListingWriter::WriteLine(int lineNumber, int32_t address, const uint8_t* b
     if (!file_.IsOpen()) {
         return;
     }
-    std::string& out = file_.Buffer();
-    const size_t start = out.size();
-    AppendDecimal(out, lineNumber, 5);
-    out += ' ';
-    AppendHex(out, static_cast<unsigned>(address) & 0xFFFF, 4);
+    char* const line = file_.Claim(LineRoom(12 + 3 * count, source));
+    char* p = PutLineNumber(line, lineNumber);
+    *p++ = ' ';
+    p = PutHex(p, static_cast<unsigned>(address) & 0xFFFF, 4);
     for (size_t i = 0; i < count; ++i) {
-        out += ' ';
-        AppendHex(out, bytes[i], 2);
+        *p++ = ' ';
+        p = PutHex(p, bytes[i], 2);
     }
-    PadToSourceColumn(out, start);
-    AppendSourceText(out, source);
-    EndLine();
+    p = PadTo(p, line, kSourceColumn - 1);
+    EndLine(PutSourceText(p, source));
 }
 
 void CListingWriter::WriteNumberedSource(int lineNumber, std::string_view source)
@@ -319,12 +367,10 @@ void CListingWriter::WriteNumberedSource(int lineNumber, std::string_view source
     if (!file_.IsOpen()) {
         return;
     }
-    std::string& out = file_.Buffer();
-    const size_t start = out.size();
-    AppendDecimal(out, lineNumber, 5);
-    PadToSourceColumn(out, start);
-    AppendSourceText(out, source);
-    EndLine();
+    char* const line = file_.Claim(LineRoom(24, source));
+    char* p = PutLineNumber(line, lineNumber);
+    p = PadTo(p, line, kSourceColumn - 1);
+    EndLine(PutSourceText(p, source));
 }
 
 void CListingWriter::WriteSource(std::string_view source)
@@ -332,10 +378,8 @@ void CListingWriter::WriteSource(std::string_view source)
     if (!file_.IsOpen()) {
         return;
     }
-    std::string& out = file_.Buffer();
-    out.append(kSourceColumn - 1, ' ');
-    AppendSourceText(out, source);
-    EndLine();
+    char* p = PutBlanks(file_.Claim(LineRoom(0, source)), kSourceColumn - 1);
+    EndLine(PutSourceText(p, source));
 }
 
 void CListingWriter::WriteRaw(std::string_view text)
@@ -343,8 +387,7 @@ void CListingWriter::WriteRaw(std::string_view text)
     if (!file_.IsOpen()) {
         return;
     }
-    file_.Buffer() += text;
-    EndLine();
+    EndLine(PutText(file_.Claim(text.size() + 2), text));
 }
 
 void CListingWriter::WriteHexRecord(int lineNumber, int32_t address, int count, int recordAddress,
@@ -353,24 +396,22 @@ void CListingWriter::WriteHexRecord(int lineNumber, int32_t address, int count, 
     if (!file_.IsOpen()) {
         return;
     }
-    std::string& out = file_.Buffer();
-    const size_t start = out.size();
-    AppendDecimal(out, lineNumber, 5);
-    out += ' ';
-    AppendHex(out, static_cast<unsigned>(address) & 0xFFFF, 4);
-    out += ' ';
-    AppendHex(out, static_cast<unsigned>(count) & 0xFF, 2);
-    AppendHex(out, static_cast<unsigned>(recordAddress) & 0xFFFF, 4);
-    out += "00";
-    PadToSourceColumn(out, start);
-    AppendSourceText(out, source);
-    EndLine();
+    char* const line = file_.Claim(LineRoom(24, source));
+    char* p = PutDecimal(line, lineNumber, 5);
+    *p++ = ' ';
+    p = PutHex(p, static_cast<unsigned>(address) & 0xFFFF, 4);
+    *p++ = ' ';
+    p = PutHex(p, static_cast<unsigned>(count) & 0xFF, 2);
+    p = PutHex(p, static_cast<unsigned>(recordAddress) & 0xFFFF, 4);
+    p = PutText(p, "00");
+    p = PadTo(p, line, kSourceColumn - 1);
+    EndLine(PutSourceText(p, source));
     for (size_t i = 0; i < data.size(); i += 4) {
-        file_.Buffer().append(11, ' ');
+        p = PutBlanks(file_.Claim(11 + 8 + 2), 11);
         for (size_t k = i; k < data.size() && k < i + 4; ++k) {
-            AppendHex(file_.Buffer(), data[k], 2);
+            p = PutHex(p, data[k], 2);
         }
-        EndLine();
+        EndLine(p);
     }
 }
 
@@ -384,14 +425,13 @@ void CListingWriter::WriteDataLines(int lineNumber, int32_t address,
         return;
     }
     for (size_t i = first; i < bytes.size(); i += perLine) {
-        std::string& out = file_.Buffer();
-        out.append(6, ' ');
-        AppendHex(out, (static_cast<unsigned>(address) + static_cast<unsigned>(i)) & 0xFFFFu, 4);
+        char* p = PutBlanks(file_.Claim(6 + 4 + 3 * perLine + 2), 6);
+        p = PutHex(p, (static_cast<unsigned>(address) + static_cast<unsigned>(i)) & 0xFFFFu, 4);
         for (size_t k = i; k < bytes.size() && k < i + perLine; ++k) {
-            out += ' ';
-            AppendHex(out, bytes[k], 2);
+            *p++ = ' ';
+            p = PutHex(p, bytes[k], 2);
         }
-        EndLine();
+        EndLine(p);
     }
 }
 
@@ -403,9 +443,9 @@ void CListingWriter::WriteMessage(std::string_view source, std::string_view text
     file_.Write("\r\n");
     CountLine();
     WriteSource(source);
-    file_.Buffer() += kind == 1 ? " **** Warning: " : " **** Error  : ";
-    file_.Buffer() += text;
-    EndLine();
+    const std::string_view label = kind == 1 ? " **** Warning: " : " **** Error  : ";
+    char* p = PutText(file_.Claim(label.size() + text.size() + 2), label);
+    EndLine(PutText(p, text));
 }
 
 void CListingWriter::WriteSymbolTables(const CSymbolTable& symbols, const CSymbolTable& labels)
@@ -413,25 +453,19 @@ void CListingWriter::WriteSymbolTables(const CSymbolTable& symbols, const CSymbo
     auto table = [this](const char* heading, const CSymbolTable& names) {
         file_.Write(heading);
         names.ForEachSorted([this](const SymbolRecord& entry) {
-            const SymbolRecord* record = &entry;
             // "  %-40s  %06lX  %ld\r\n"
-            std::string& out = file_.Buffer();
-            out += "  ";
-            out += record->name;
-            if (record->name.size() < 40) {
-                out.append(40 - record->name.size(), ' ');
-            }
-            out += "  ";
-            const auto value = static_cast<uint32_t>(record->value);
+            char* const line = file_.Claim(entry.name.size() + 80);
+            char* p = PutText(PutBlanks(line, 2), entry.name);
+            p = PadTo(p, line, 42);
+            p = PutBlanks(p, 2);
+            const auto value = static_cast<uint32_t>(entry.value);
             int digits = 8;
             while (digits > 6 && (value >> (4 * (digits - 1))) == 0) {
                 --digits;
             }
-            AppendHex(out, value, digits);
-            out += "  ";
-            AppendDecimal(out, record->value, 0);
-            out += "\r\n";
-            file_.FlushIfFull();
+            p = PutBlanks(PutHex(p, value, digits), 2);
+            p = PutText(PutDecimal(p, entry.value, 0), "\r\n");
+            file_.Commit(p);
         });
     };
     table("\r\nDefined Symbols:\r\n", symbols);

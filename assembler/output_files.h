@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +16,8 @@
 // A file written as raw bytes (line ends are written as given), replacing
 // any older file. A file that could not be created swallows its writes.
 // Text is gathered in a buffer of the writer's own and written in large
-// pieces; formatters may append to Buffer() directly, then FlushIfFull().
+// pieces. Formatters write straight into the buffer: Claim room for at most
+// n bytes, write them, and Commit the end reached.
 class COutFile
 {
 public:
@@ -31,26 +34,41 @@ public:
     void Write(std::string_view text)
     {
         if (file_ != nullptr) {
-            buffer_ += text;
-            FlushIfFull();
+            char* p = Claim(text.size());
+            std::memcpy(p, text.data(), text.size());
+            Commit(p + text.size());
         }
     }
-    void WriteBytes(const void* data, size_t size);
+    void WriteBytes(const void* data, size_t size)
+    {
+        Write(std::string_view(static_cast<const char*>(data), size));
+    }
     void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-    std::string& Buffer() { return buffer_; }
-    void FlushIfFull()
+    // Only while the file is open.
+    char* Claim(size_t n)
     {
-        if (buffer_.size() >= kFlushSize) {
+        if (capacity_ - used_ < n) {
+            MakeRoom(n);
+        }
+        return buffer_.get() + used_;
+    }
+    void Commit(const char* end)
+    {
+        used_ = static_cast<size_t>(end - buffer_.get());
+        if (used_ >= kFlushSize) {
             Flush();
         }
     }
 
 private:
     void Flush();
+    void MakeRoom(size_t n);
 
     std::FILE* file_ = nullptr;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    size_t capacity_ = 0;
+    size_t used_ = 0;
 };
 
 // value in decimal, right-aligned in width columns ("%*ld").
@@ -71,11 +89,9 @@ public:
     void Flush(int32_t address);
     void WriteEndRecord();
 
-    static std::string FormatRecord(uint16_t address, const uint8_t* data, size_t count);
-    static void AppendRecord(std::string& line, uint16_t address, const uint8_t* data,
-                             size_t count);
-
 private:
+    void WriteRecord();
+
     COutFile file_;
     uint16_t start_ = 0;
     uint8_t bytes_[16] = {};
@@ -128,13 +144,13 @@ public:
     std::string subtitle;
 
 private:
-    // Blanks up to the source column of the line that starts at start.
-    void PadToSourceColumn(std::string& line, size_t start) const;
+    // Room to claim for a line of prefix bytes followed by source.
+    size_t LineRoom(size_t prefix, std::string_view source) const;
     // The source up to its line end, tabs expanded to the tab stops as the
     // editor shows them.
-    void AppendSourceText(std::string& line, std::string_view source) const;
-    // Ends the line being composed in the buffer and counts it.
-    void EndLine();
+    char* PutSourceText(char* p, std::string_view source) const;
+    // Ends the line being composed at p and counts it.
+    void EndLine(char* p);
 
     COutFile file_;
     std::string mainPath_;

@@ -67,29 +67,21 @@ std::vector<NamedAddress> BuildBitTable()
     return table;
 }
 
-// Every name is at most 8 characters: packed, sorted and searched by number.
-using NameIndex = std::vector<std::pair<uint64_t, int32_t>>;
+// Every name is at most 8 characters: packed and found by hashing.
+using NameIndex = scan::CKeywordIndex<int32_t, 512>;
 
 NameIndex BuildIndex(const std::vector<NamedAddress>& table)
 {
     NameIndex index;
     for (const NamedAddress& entry : table) {
-        const uint64_t key = scan::PackUpper(entry.name);
-        const bool known = std::any_of(index.begin(), index.end(),
-                                       [key](const auto& e) { return e.first == key; });
-        if (!known) { // the first entry wins, as a search from the top
-            index.emplace_back(key, entry.address);
-        }
+        index.Add(scan::PackUpper(entry.name), entry.address); // the first entry wins
     }
-    std::sort(index.begin(), index.end());
     return index;
 }
 
 int32_t Lookup(const NameIndex& index, std::string_view name)
 {
-    const uint64_t key = scan::PackUpper(name);
-    const auto it = std::lower_bound(index.begin(), index.end(), std::make_pair(key, INT32_MIN));
-    return key != 0 && it != index.end() && it->first == key ? it->second : -1;
+    return index.Find(scan::PackUpper(name), -1);
 }
 
 } // namespace

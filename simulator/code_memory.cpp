@@ -1,8 +1,25 @@
 #include "simulator/code_memory.h"
 
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t Stored(int32_t value)
+{
+    return static_cast<uint32_t>(value) + 1u;
+}
+
+constexpr int32_t Loaded(uint32_t stored)
+{
+    return static_cast<int32_t>(stored - 1u);
+}
+
+} // namespace
+
 CCodeMemory::CCodeMemory()
 {
-    ClearCode();
+    values_.fill(0);
+    clean_ = true;
 }
 
 void CCodeMemory::ClearCode()
@@ -11,9 +28,9 @@ void CCodeMemory::ClearCode()
         return;
     }
     values_.fill(0);
-    lines_.fill(-1);
-    modules_.fill(-1);
-    executions_.fill(0);
+    std::memset(lines_.get(), 0, kSize * sizeof lines_[0]);
+    std::memset(modules_.get(), 0, kSize * sizeof modules_[0]);
+    ResetExecutionCounts();
     highest_ = -1;
     overlapReported_ = false;
     clean_ = true;
@@ -32,24 +49,24 @@ CCodeMemory::StoreResult CCodeMemory::StoreCode(int32_t address, uint8_t value, 
     }
     StoreResult result = StoreResult::kStored;
     if (pass >= 2 && recordLine) {
-        if (lines_[address] >= 0 && !overlapReported_) {
+        if (Loaded(lines_[address]) >= 0 && !overlapReported_) {
             overlapReported_ = true;
             result = StoreResult::kOverlap;
         }
-        lines_[address] = line;
-        modules_[address] = module;
+        lines_[address] = Stored(line);
+        modules_[address] = Stored(module);
     }
     return result;
 }
 
 int32_t CCodeMemory::LineOfAddress(uint32_t address) const
 {
-    return address < static_cast<uint32_t>(kSize) ? lines_[address] : 0;
+    return address < static_cast<uint32_t>(kSize) ? Loaded(lines_[address]) : 0;
 }
 
 int32_t CCodeMemory::ModuleOfAddress(uint32_t address) const
 {
-    return address < static_cast<uint32_t>(kSize) ? modules_[address] : 0;
+    return address < static_cast<uint32_t>(kSize) ? Loaded(modules_[address]) : 0;
 }
 
 int32_t CCodeMemory::AddressOfLine(int32_t module, int32_t line, int32_t lastAddress) const
@@ -58,7 +75,7 @@ int32_t CCodeMemory::AddressOfLine(int32_t module, int32_t line, int32_t lastAdd
         lastAddress = kSize - 1;
     }
     for (int32_t a = 0; a <= lastAddress; ++a) {
-        if (lines_[a] == line && modules_[a] == module) {
+        if (lines_[a] == Stored(line) && modules_[a] == Stored(module)) {
             return a;
         }
     }
@@ -67,11 +84,12 @@ int32_t CCodeMemory::AddressOfLine(int32_t module, int32_t line, int32_t lastAdd
 
 void CCodeMemory::ResetExecutionCounts()
 {
-    executions_.fill(0);
+    std::memset(executions_.get(), 0, kSize * sizeof executions_[0]);
 }
 
 CodeType CCodeMemory::Cell(uint32_t address) const
 {
     address &= 0xFFFF;
-    return CodeType{values_[address], lines_[address], modules_[address], executions_[address]};
+    return CodeType{values_[address], Loaded(lines_[address]), Loaded(modules_[address]),
+                    executions_[address]};
 }

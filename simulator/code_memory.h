@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <new>
 
 // One cell of the 64 KB code image.
 struct CodeType
@@ -61,19 +64,35 @@ public:
     uint32_t* ExecutionCounts()
     {
         clean_ = false;
-        return executions_.data();
+        return executions_.get();
     }
     void ResetExecutionCounts();
 
     CodeType Cell(uint32_t address) const;
 
 private:
-    // Filled by ClearCode, which the constructor calls: 832 KB written once
-    // at start-up, not twice.
-    std::array<uint8_t, kSize> values_;
-    std::array<int32_t, kSize> lines_;
-    std::array<int32_t, kSize> modules_;
-    std::array<uint32_t, kSize> executions_;
+    struct FreeDeleter
+    {
+        void operator()(void* p) const { std::free(p); }
+    };
+    // Zeroed by calloc, whose large blocks are fresh pages the system maps
+    // only when first written: an assembly that never runs its program, or
+    // a small program, does not pay for 768 KB it never uses.
+    template <typename T> using ZeroedArray = std::unique_ptr<T[], FreeDeleter>;
+    template <typename T> static ZeroedArray<T> MakeZeroed()
+    {
+        auto* p = static_cast<T*>(std::calloc(kSize, sizeof(T)));
+        if (p == nullptr) {
+            throw std::bad_alloc();
+        }
+        return ZeroedArray<T>(p);
+    }
+
+    std::array<uint8_t, kSize> values_; // inline: the run loop reads it constantly
+    // 1 + the line and 1 + the module index, so that zero is "none".
+    ZeroedArray<uint32_t> lines_ = MakeZeroed<uint32_t>();
+    ZeroedArray<uint32_t> modules_ = MakeZeroed<uint32_t>();
+    ZeroedArray<uint32_t> executions_ = MakeZeroed<uint32_t>();
     int32_t highest_ = -1;
     bool overlapReported_ = false;
     // Nothing written since the last clear: clearing again (an assembly

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "assembler/asm8051.h"
+#include "assembler/scan_text.h"
 #include "fake_encoder_host.h"
 
 namespace {
@@ -69,6 +70,27 @@ TEST(Asm8051Test, MnemonicTableKeepsItsOrderAndIgnoresCase)
     EXPECT_EQ(CAsm8051::FindMnemonic(""), -1);
     EXPECT_EQ(CAsm8051::MnemonicName(45), "");
     EXPECT_EQ(CAsm8051::MnemonicName(-1), "");
+}
+
+// A small index fills up and wraps around, so probing, duplicate keys and
+// misses inside a full cluster are all exercised.
+TEST(KeywordIndexTest, FindsEveryKeyOnceAndRefusesToOverfill)
+{
+    scan::CKeywordIndex<int, 8> index;
+    const char* words[] = {"MOV", "ADD", "MOVX", "DB"};
+    for (int i = 0; i < 4; ++i) {
+        index.Add(scan::PackUpper(words[i]), i);
+    }
+    index.Add(scan::PackUpper("mov"), 99); // the first value stays
+    index.Add(0, 7);                       // a word too long to pack is never stored
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(index.Find(scan::PackUpper(words[i]), -1), i) << words[i];
+    }
+    for (const char* missing : {"ADDC", "DW", "MOVC", "X", "LONGERTHAN8"}) {
+        EXPECT_EQ(index.Find(scan::PackUpper(missing), -1), -1) << missing;
+    }
+    EXPECT_EQ(index.Find(0, -1), -1);
+    EXPECT_THROW(index.Add(scan::PackUpper("NOP"), 4), std::length_error);
 }
 
 TEST(Asm8051Test, WorkedExamples)

@@ -331,6 +331,8 @@ TEST_F(Sim51Test, StatusCodes)
     EXPECT_EQ(Sim("--processor 8051 x.a51").status, 2);
     EXPECT_EQ(Sim("--pages 3 x.a51").status, 2);
     EXPECT_EQ(Sim("--max-instructions -5 x.a51").status, 2);
+    // Too large to hold: refused, not quietly taken as the largest count.
+    EXPECT_EQ(Sim("--max-instructions 99999999999999999999 x.a51").status, 2);
     EXPECT_EQ(Sim((dir_ / "missing.a51").string()).status, 2);
     EXPECT_EQ(Sim("--help").status, 0);
 

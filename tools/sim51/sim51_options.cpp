@@ -1,8 +1,11 @@
 #include "sim51_options.h"
 
+#include "common/text_util.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 const char kSim51Usage[] =
     "Usage: sim51 [options] FILE.a51\n"
@@ -50,11 +53,11 @@ const char kSim51Usage[] =
 
 namespace {
 
+// A whole number from 0 up; one too large to hold is refused, not clamped.
 bool ParseCount(const char* text, int64_t& value)
 {
-    char* end = nullptr;
-    const long long parsed = std::strtoll(text, &end, 10);
-    if (*text == '\0' || *end != '\0' || parsed < 0) {
+    long long parsed = 0;
+    if (!ParseDecimal(text, 0, std::numeric_limits<int64_t>::max(), parsed)) {
         return false;
     }
     value = parsed;
