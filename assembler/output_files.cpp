@@ -37,6 +37,12 @@ void COutFile::Flush()
     used_ = 0;
 }
 
+void COutFile::WriteThrough(std::string_view text)
+{
+    Flush();
+    std::fwrite(text.data(), 1, text.size(), file_);
+}
+
 void COutFile::MakeRoom(size_t n)
 {
     Flush();

@@ -33,11 +33,16 @@ public:
     bool IsOpen() const { return file_ != nullptr; }
     void Write(std::string_view text)
     {
-        if (file_ != nullptr) {
-            char* p = Claim(text.size());
-            std::memcpy(p, text.data(), text.size());
-            Commit(p + text.size());
+        if (file_ == nullptr) {
+            return;
         }
+        if (text.size() > kFlushSize) {
+            WriteThrough(text); // a whole file's text: no copy through the buffer
+            return;
+        }
+        char* p = Claim(text.size());
+        std::memcpy(p, text.data(), text.size());
+        Commit(p + text.size());
     }
     void WriteBytes(const void* data, size_t size)
     {
@@ -64,6 +69,7 @@ public:
 private:
     void Flush();
     void MakeRoom(size_t n);
+    void WriteThrough(std::string_view text);
 
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> buffer_;
