@@ -403,7 +403,7 @@ void CListingWriter::WriteHexRecord(int lineNumber, int32_t address, int count, 
         return;
     }
     char* const line = file_.Claim(LineRoom(24, source));
-    char* p = PutDecimal(line, lineNumber, 5);
+    char* p = PutLineNumber(line, lineNumber);
     *p++ = ' ';
     p = PutHex(p, static_cast<unsigned>(address) & 0xFFFF, 4);
     *p++ = ' ';

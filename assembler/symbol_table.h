@@ -65,7 +65,7 @@ private:
             }
             if ((slot & ~mask) == tag) {
                 SymbolRecord& record = records_[number - 1];
-                if (EqualFolded(record.name, name)) {
+                if (EqualsNoCase(record.name, name)) {
                     return &record;
                 }
             }
@@ -116,7 +116,7 @@ public:
                 std::sort(keyed.begin() + static_cast<std::ptrdiff_t>(i),
                           keyed.begin() + static_cast<std::ptrdiff_t>(j),
                           [](const auto& a, const auto& b) {
-                              return CompareFolded(a.second->name, b.second->name) < 0;
+                              return CompareNoCase(a.second->name, b.second->name) < 0;
                           });
             }
             i = j;
@@ -197,32 +197,6 @@ private:
         for (const SymbolRecord& record : records_) {
             Place(Hash(record.name), ++number);
         }
-    }
-
-    static bool EqualFolded(std::string_view a, std::string_view b)
-    {
-        if (a.size() != b.size()) {
-            return false;
-        }
-        for (size_t i = 0; i < a.size(); ++i) {
-            if (FoldLower(static_cast<unsigned char>(a[i])) !=
-                FoldLower(static_cast<unsigned char>(b[i]))) {
-                return false;
-            }
-        }
-        return true;
-    }
-    static int CompareFolded(std::string_view a, std::string_view b)
-    {
-        const size_t n = std::min(a.size(), b.size());
-        for (size_t i = 0; i < n; ++i) {
-            const unsigned char x = FoldLower(static_cast<unsigned char>(a[i]));
-            const unsigned char y = FoldLower(static_cast<unsigned char>(b[i]));
-            if (x != y) {
-                return x < y ? -1 : 1;
-            }
-        }
-        return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
     }
 
     mutable std::deque<SymbolRecord> records_; // Find hands out records for reading only

@@ -5,39 +5,6 @@
 #include <cstdlib>
 #include <vector>
 
-int CompareNoCase(std::string_view a, std::string_view b)
-{
-    const size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < n; ++i) {
-        if (a[i] == b[i]) {
-            continue;
-        }
-        const unsigned char ca = FoldLower(static_cast<unsigned char>(a[i]));
-        const unsigned char cb = FoldLower(static_cast<unsigned char>(b[i]));
-        if (ca != cb) {
-            return ca < cb ? -1 : 1;
-        }
-    }
-    if (a.size() == b.size()) {
-        return 0;
-    }
-    return a.size() < b.size() ? -1 : 1;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldLower(static_cast<unsigned char>(a[i])) !=
-            FoldLower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {
     return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);

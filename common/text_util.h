@@ -18,8 +18,40 @@ inline unsigned char FoldUpper(unsigned char c)
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - ('a' - 'A')) : c;
 }
 
-int CompareNoCase(std::string_view a, std::string_view b);
-bool EqualsNoCase(std::string_view a, std::string_view b);
+// Inline: symbol lookups in the assembler compare a name on every hit.
+inline int CompareNoCase(std::string_view a, std::string_view b)
+{
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i]) {
+            continue;
+        }
+        const unsigned char ca = FoldLower(static_cast<unsigned char>(a[i]));
+        const unsigned char cb = FoldLower(static_cast<unsigned char>(b[i]));
+        if (ca != cb) {
+            return ca < cb ? -1 : 1;
+        }
+    }
+    if (a.size() == b.size()) {
+        return 0;
+    }
+    return a.size() < b.size() ? -1 : 1;
+}
+
+inline bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (FoldLower(static_cast<unsigned char>(a[i])) !=
+            FoldLower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 std::string ToLower(std::string_view text);
 std::string ToUpper(std::string_view text);
